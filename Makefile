@@ -1,0 +1,37 @@
+# make run   installs what is missing, builds, and opens the program on the demo account set
+# make test  installs what is missing, builds, and runs every test
+BUILD_DIR ?= build
+BUILD_TYPE ?= RelWithDebInfo
+JOBS ?= $(shell nproc 2>/dev/null || echo 2)
+DEMO_DIR := $(BUILD_DIR)/demo
+DEMO_YEAR := $(shell date +%Y)
+
+.PHONY: all deps build test run demo bench clean
+
+all: build
+
+deps:
+	@bash scripts/install-deps.sh
+
+$(BUILD_DIR)/CMakeCache.txt:
+	cmake -S . -B $(BUILD_DIR) -DCMAKE_BUILD_TYPE=$(BUILD_TYPE)
+
+build: deps $(BUILD_DIR)/CMakeCache.txt
+	cmake --build $(BUILD_DIR) -j $(JOBS)
+
+test: build
+	ctest --test-dir $(BUILD_DIR) --output-on-failure -j $(JOBS)
+
+demo: build
+	@if [ ! -f $(DEMO_DIR)/$(DEMO_YEAR).ksk ]; then \
+	  $(BUILD_DIR)/kszw-cli new-set $(DEMO_DIR) --year $(DEMO_YEAR); \
+	fi
+
+run: demo
+	$(BUILD_DIR)/kszw-cli info $(DEMO_DIR)/$(DEMO_YEAR).ksk
+
+bench: build
+	@for b in $(BUILD_DIR)/*_bench; do [ -x "$$b" ] && "$$b"; done; true
+
+clean:
+	rm -rf $(BUILD_DIR)

@@ -1,0 +1,15 @@
+// The commands of kszw-cli. Each takes the words after its name and returns the exit status:
+// 0 success, 1 refusal (the message is on stderr), 2 bad usage.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace kszw::cli {
+
+using Arguments = std::vector<std::string>;
+
+int runNewSet(const Arguments& args);
+int runInfo(const Arguments& args);
+
+} // namespace kszw::cli

@@ -1,0 +1,49 @@
+// kszw-cli: the program's automation interface. It drives the same core operations as the
+// dialogs and prints the same messages.
+#include "cli/commands.h"
+
+#include <cstdio>
+#include <cstring>
+#include <exception>
+#include <string>
+
+namespace {
+
+struct CommandEntry {
+    const char* name;
+    int (*run)(const kszw::cli::Arguments&);
+    const char* usage;
+};
+
+constexpr CommandEntry kCommands[] = {
+    {"new-set", kszw::cli::runNewSet, "new-set DIR [--year Y]"},
+    {"info", kszw::cli::runInfo, "info FILE [--operator OP] [--password P]"},
+};
+
+int usage()
+{
+    std::fputs("usage: kszw-cli COMMAND ...\n", stderr);
+    for (const CommandEntry& command : kCommands)
+        std::fprintf(stderr, "  kszw-cli %s\n", command.usage);
+    return 2;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc < 2)
+        return usage();
+    kszw::cli::Arguments args(argv + 2, argv + argc);
+    for (const CommandEntry& command : kCommands) {
+        if (std::strcmp(argv[1], command.name) != 0)
+            continue;
+        try {
+            return command.run(args);
+        } catch (const std::exception& error) {
+            std::fprintf(stderr, "%s\n", error.what());
+            return 1;
+        }
+    }
+    return usage();
+}

@@ -1,0 +1,174 @@
+#include "store/database.h"
+
+#include "store/database_error.h"
+#include "store/sql_functions.h"
+
+#include <sqlite3.h>
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <unistd.h>
+#include <utility>
+
+namespace kszw {
+
+namespace {
+
+sqlite3* openHandle(const std::string& path, int flags)
+{
+    sqlite3* db = nullptr;
+    int rc = sqlite3_open_v2(path.c_str(), &db, flags, nullptr);
+    if (rc != SQLITE_OK) {
+        std::string message = db ? sqlite3_errmsg(db) : sqlite3_errstr(rc);
+        sqlite3_close(db);
+        throw DatabaseError(message, rc);
+    }
+    sqlite3_busy_timeout(db, Database::kBusyTimeoutMs);
+    sqlite3_extended_result_codes(db, 0);
+    try {
+        registerSqlFunctions(db);
+        // Reading the schema proves the file is a database (a foreign file fails here).
+        Statement probe(db, "SELECT count(*) FROM sqlite_master");
+        probe.step();
+    } catch (...) {
+        sqlite3_close(db);
+        throw;
+    }
+    return db;
+}
+
+} // namespace
+
+Database::Database(sqlite3* db, std::string path) : m_db(db), m_path(std::move(path)) {}
+
+Database::~Database()
+{
+    close();
+}
+
+Database::Database(Database&& other) noexcept
+    : m_db(std::exchange(other.m_db, nullptr)), m_path(std::move(other.m_path)),
+      m_transactionDepth(std::exchange(other.m_transactionDepth, 0))
+{
+}
+
+Database& Database::operator=(Database&& other) noexcept
+{
+    if (this != &other) {
+        close();
+        m_db = std::exchange(other.m_db, nullptr);
+        m_path = std::move(other.m_path);
+        m_transactionDepth = std::exchange(other.m_transactionDepth, 0);
+    }
+    return *this;
+}
+
+Database Database::open(const std::string& path)
+{
+    return Database(openHandle(path, SQLITE_OPEN_READWRITE | SQLITE_OPEN_FULLMUTEX), path);
+}
+
+Database Database::create(const std::string& path)
+{
+    // Claim the name atomically so two programs cannot both create the same file.
+    int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL, 0644);
+    if (fd < 0)
+        throw DatabaseError(path + ": " + std::strerror(errno));
+    ::close(fd);
+    try {
+        return Database(openHandle(path, SQLITE_OPEN_READWRITE | SQLITE_OPEN_FULLMUTEX), path);
+    } catch (...) {
+        ::unlink(path.c_str());
+        throw;
+    }
+}
+
+void Database::close()
+{
+    if (m_db) {
+        sqlite3_close_v2(m_db);
+        m_db = nullptr;
+    }
+    m_transactionDepth = 0;
+}
+
+void Database::execute(std::string_view sql, const SqlParams& params)
+{
+    Statement statement(m_db, sql, params);
+    while (statement.step()) {
+    }
+}
+
+int Database::changes() const
+{
+    return m_db ? sqlite3_changes(m_db) : 0;
+}
+
+Statement Database::prepare(std::string_view sql, const SqlParams& params)
+{
+    return Statement(m_db, sql, params);
+}
+
+std::int32_t Database::queryLong(std::string_view sql, const SqlParams& params)
+{
+    Statement statement(m_db, sql, params);
+    if (!statement.step())
+        throw DatabaseError("No current record.");
+    return static_cast<std::int32_t>(statement.columnInt(0));
+}
+
+std::int32_t Database::queryLongOrZero(std::string_view sql, const SqlParams& params)
+{
+    Statement statement(m_db, sql, params);
+    if (!statement.step())
+        return 0;
+    return static_cast<std::int32_t>(statement.columnInt(0));
+}
+
+std::optional<double> Database::queryDouble(std::string_view sql, const SqlParams& params)
+{
+    Statement statement(m_db, sql, params);
+    if (!statement.step() || statement.isNull(0))
+        return std::nullopt;
+    return statement.columnDouble(0);
+}
+
+std::optional<std::string> Database::queryText(std::string_view sql, const SqlParams& params)
+{
+    Statement statement(m_db, sql, params);
+    if (!statement.step() || statement.isNull(0))
+        return std::nullopt;
+    return statement.columnText(0);
+}
+
+std::string countStatementFor(std::string_view selectSql)
+{
+    size_t from = selectSql.find("FROM");
+    if (from == std::string_view::npos)
+        throw DatabaseError("count for: the statement has no FROM: " + std::string(selectSql));
+    size_t order = selectSql.find("ORDER", from);
+    std::string_view body = selectSql.substr(from, order == std::string_view::npos ? std::string_view::npos
+                                                                                  : order - from);
+    return "SELECT COUNT(*) " + std::string(body);
+}
+
+std::int32_t Database::countFor(std::string_view selectSql, const SqlParams& params)
+{
+    return queryLong(countStatementFor(selectSql), params);
+}
+
+bool Database::tableExists(std::string_view table)
+{
+    return queryLong("SELECT count(*) FROM sqlite_master WHERE type='table' AND name=?1 COLLATE NOCASE",
+                     {std::string(table)})
+           > 0;
+}
+
+std::optional<std::string> Database::columnType(std::string_view table, std::string_view column)
+{
+    return queryText("SELECT type FROM pragma_table_info(?1) WHERE name=?2 COLLATE NOCASE",
+                     {std::string(table), std::string(column)});
+}
+
+} // namespace kszw

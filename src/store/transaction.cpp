@@ -1,0 +1,50 @@
+#include "store/transaction.h"
+
+#include "store/database.h"
+
+#include <exception>
+
+namespace kszw {
+
+Transaction::Transaction(Database& db) : m_db(db)
+{
+    int& depth = m_db.transactionDepth();
+    if (depth == 0) {
+        m_db.execute("BEGIN IMMEDIATE");
+    } else {
+        m_savepoint = "ks_savepoint_" + std::to_string(depth);
+        m_db.execute("SAVEPOINT " + m_savepoint);
+    }
+    ++depth;
+}
+
+Transaction::~Transaction()
+{
+    if (m_done)
+        return;
+    --m_db.transactionDepth();
+    try {
+        if (m_savepoint.empty()) {
+            m_db.execute("ROLLBACK");
+        } else {
+            m_db.execute("ROLLBACK TO " + m_savepoint);
+            m_db.execute("RELEASE " + m_savepoint);
+        }
+    } catch (const std::exception&) {
+        // The engine already rolled the transaction back (for instance after a full disk).
+    }
+}
+
+void Transaction::commit()
+{
+    if (m_done)
+        return;
+    if (m_savepoint.empty())
+        m_db.execute("COMMIT");
+    else
+        m_db.execute("RELEASE " + m_savepoint);
+    m_done = true;
+    --m_db.transactionDepth();
+}
+
+} // namespace kszw
