@@ -1,0 +1,56 @@
+#include "support/temp_dir.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <stdexcept>
+#include <sys/wait.h>
+
+namespace kszw::test {
+
+TempDir::TempDir()
+{
+    std::string pattern = (std::filesystem::temp_directory_path() / "kszw-test-XXXXXX").string();
+    if (!mkdtemp(pattern.data()))
+        throw std::runtime_error("cannot make a temporary folder");
+    m_path = pattern;
+}
+
+TempDir::~TempDir()
+{
+    std::error_code error;
+    // Give back write permission first so read-only files and folders can go too.
+    for (auto it = std::filesystem::recursive_directory_iterator(m_path, error);
+         !error && it != std::filesystem::recursive_directory_iterator(); it.increment(error))
+        std::filesystem::permissions(it->path(), std::filesystem::perms::owner_all,
+                                     std::filesystem::perm_options::add, error);
+    std::filesystem::remove_all(m_path, error);
+}
+
+int runCommand(const std::string& commandLine, std::string& output, bool mergeStderr)
+{
+    std::string line = commandLine + (mergeStderr ? " 2>&1" : "");
+    FILE* pipe = popen(line.c_str(), "r");
+    if (!pipe)
+        return -1;
+    output.clear();
+    char buffer[4096];
+    size_t n;
+    while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0)
+        output.append(buffer, n);
+    int status = pclose(pipe);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+std::string shellQuote(const std::string& word)
+{
+    std::string quoted = "'";
+    for (char c : word) {
+        if (c == '\'')
+            quoted += "'\\''";
+        else
+            quoted += c;
+    }
+    return quoted + "'";
+}
+
+} // namespace kszw::test
