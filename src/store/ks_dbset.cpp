@@ -134,24 +134,19 @@ std::string KS_Dbset::boundName(int column) const
     return m_columnNames.at(static_cast<size_t>(column));
 }
 
-int KS_Dbset::columnFor(const std::vector<std::string>&, const std::vector<int>& columns, int index) const
-{
-    return columns.at(static_cast<size_t>(index));
-}
-
 std::int32_t KS_Dbset::longValue(int index) const
 {
-    return longAt(columnFor(m_longNames, m_longColumns, index));
+    return longAt(m_longColumns.at(static_cast<size_t>(index)));
 }
 
 double KS_Dbset::doubleValue(int index) const
 {
-    return doubleAt(columnFor(m_doubleNames, m_doubleColumns, index));
+    return doubleAt(m_doubleColumns.at(static_cast<size_t>(index)));
 }
 
 std::string KS_Dbset::textValue(int index) const
 {
-    return textAt(columnFor(m_textNames, m_textColumns, index));
+    return textAt(m_textColumns.at(static_cast<size_t>(index)));
 }
 
 } // namespace kszw

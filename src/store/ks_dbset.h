@@ -54,7 +54,6 @@ public:
 
 private:
     void bindNames();
-    int columnFor(const std::vector<std::string>& names, const std::vector<int>& columns, int index) const;
 
     Database& m_db;
     std::optional<Statement> m_statement;
