@@ -11,5 +11,6 @@ using Arguments = std::vector<std::string>;
 
 int runNewSet(const Arguments& args);
 int runInfo(const Arguments& args);
+int runCalc(const Arguments& args);
 
 } // namespace kszw::cli

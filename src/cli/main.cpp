@@ -18,6 +18,7 @@ struct CommandEntry {
 constexpr CommandEntry kCommands[] = {
     {"new-set", kszw::cli::runNewSet, "new-set DIR [--year Y]"},
     {"info", kszw::cli::runInfo, "info FILE [--operator OP] [--password P]"},
+    {"calc", kszw::cli::runCalc, "calc EXPR"},
 };
 
 int usage()

@@ -1,0 +1,31 @@
+// Numbers as text: the one formatter every view uses to show and print amounts, and the
+// locale-independent "%lf"-style writing and reading the evaluator carries its numbers in.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace kszw {
+
+// The value with width, minimum and maximum decimals as every view shows it: grouping commas,
+// right-aligned in width (0: no padding), stars when it does not fit, blanks when it is zero.
+std::string FormatNumber(double value, int width, int minDec, int maxDec);
+
+// The text without its grouping commas: FormatNumber's companion for callers that need a plain number.
+std::string RemoveGroupCommas(std::string_view text);
+
+// The value as plain text with up to six decimals, trailing zeros removed and no commas;
+// zero is written "0".
+std::string NumberToText(double value);
+
+// "%.*f" in the C locale: the value written with exactly that many decimals (0 … 100).
+std::string FixedText(double value, int decimals);
+
+// The leading number of a text, read like atof in the C locale (blanks, sign, digits, point,
+// exponent); 0 when the text does not begin with a number.
+double ReadNumber(std::string_view text);
+
+// The value rounded to six decimals, as written with "%lf" and read back.
+double RoundToSixDecimals(double value);
+
+} // namespace kszw
