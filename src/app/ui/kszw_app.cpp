@@ -1,0 +1,210 @@
+#include "app/ui/kszw_app.h"
+
+#include "app/command_table.h"
+#include "app/ui/about_dialog.h"
+#include "formula/ui/calculator_dialog.h"
+#include "app/ui/child_frame.h"
+#include "app/ui/file_type_registration.h"
+#include "app/ui/help_dialog.h"
+#include "app/ui/login_dialog.h"
+#include "app/ui/main_frame.h"
+#include "app/ui/placeholder_view.h"
+#include "app/user_settings.h"
+#include "common/prompt.h"
+
+#include <QApplication>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QScreen>
+
+namespace kszw {
+
+namespace {
+
+QString commandName(int id)
+{
+    const CommandInfo* info = findCommand(id);
+    if (!info)
+        return {};
+    QString text = QString::fromUtf8(info->text.data(), static_cast<qsizetype>(info->text.size()));
+    text.remove(QLatin1Char('&'));
+    int bracket = text.indexOf(QLatin1Char('('));
+    return bracket > 0 ? text.left(bracket) : text;
+}
+
+} // namespace
+
+CKszwAppBase::CKszwAppBase(Prompt& prompt, UserSettings& settings, const Clock& clock)
+    : m_prompt(prompt), m_settings(settings), m_clock(clock), m_frame(std::make_unique<CMainFrame>())
+{
+    m_frame->setCommandHandler([this](int id) { return onCommand(id); });
+}
+
+CKszwAppBase::~CKszwAppBase() = default;
+
+bool CKszwAppBase::start(const QStringList& arguments)
+{
+    registerFileType();
+    // The command line names at most one year data file; any other request ends the program.
+    QString file;
+    for (const QString& argument : arguments) {
+        const bool option = argument.startsWith(QLatin1Char('-'))
+                            || (argument.size() == 2 && argument.startsWith(QLatin1Char('/')));
+        if (option)
+            return false;
+        if (!file.isEmpty())
+            return false;
+        file = argument;
+    }
+    // Without a window manager a maximized window keeps its size: it starts on the whole screen.
+    if (QScreen* screen = QGuiApplication::primaryScreen())
+        m_frame->setGeometry(screen->availableGeometry());
+    m_frame->showMaximized();
+    return login(file);
+}
+
+bool CKszwAppBase::login(const QString& file)
+{
+    QString initial = file;
+    if (initial.isEmpty()) {
+        if (!m_env.isOpen())
+            initial = QString::fromStdString(initialLoginFile(m_env, m_settings, ""));
+        else
+            initial = QString::fromStdString(m_env.filePath());
+    }
+    for (;;) {
+        std::optional<LoginChoice> choice = askLogin(initial);
+        if (!choice)
+            return false;
+        if (m_env.openFile(choice->file.toStdString(), choice->operatorCode.toStdString(), &m_prompt) == kLoginOk) {
+            m_env.completeLogin(m_settings);
+            afterLogin();
+            return true;
+        }
+        initial = choice->file;
+    }
+}
+
+std::optional<LoginChoice> CKszwAppBase::askLogin(const QString& initialFile)
+{
+    QString current = QString::fromStdString(m_env.operatorCode());
+    if (current.isEmpty())
+        current = QString::fromStdString(m_settings.value(kOperatorKey).value_or(""));
+    CKszwFileDlg dialog(m_prompt, m_clock, initialFile, current, m_frame.get());
+    if (dialog.exec() != QDialog::Accepted)
+        return std::nullopt;
+    return LoginChoice{dialog.chosenFile(), dialog.chosenOperator()};
+}
+
+void CKszwAppBase::afterLogin()
+{
+    m_frame->setPermissionText(m_env.permissionText());
+    m_frame->setOperator(QString::fromStdString(m_env.operatorCode()), QString::fromStdString(m_env.operatorName()));
+    m_frame->setDocumentTitle(QString::fromStdString(m_env.unitName()), QString::fromStdString(m_env.filePath()));
+}
+
+QWidget* CKszwAppBase::createView(ViewKind kind, CommandTarget*& target)
+{
+    auto* view = new PlaceholderView(kind);
+    target = view;
+    return view;
+}
+
+QWidget* CKszwAppBase::openView(ViewKind kind)
+{
+    CommandTarget* target = nullptr;
+    QWidget* view = createView(kind, target);
+    if (!view)
+        return nullptr;
+    m_frame->addChild(kind, view, target);
+    return view;
+}
+
+void CKszwAppBase::notYetAvailable(int id)
+{
+    const QString name = commandName(id);
+    m_prompt.tell(notYetAvailableText(name).toStdString(), Icon::Information, name.toStdString());
+}
+
+bool CKszwAppBase::onCommand(int id)
+{
+    switch (id) {
+    case cmd::kLogin:
+        login(QString());
+        return true;
+    case cmd::kAbout: {
+        AboutDialog about(m_frame.get());
+        about.exec();
+        return true;
+    }
+    case cmd::kCalculator: {
+        CalculatorDialog calculator(m_clock, QString(), m_frame.get());
+        calculator.exec();
+        return true;
+    }
+    case cmd::kHelpTopics: {
+        HelpDialog help(m_frame.get());
+        help.exec();
+        return true;
+    }
+    case cmd::kNewWindow:
+        if (CChildFrame* child = m_frame->activeChild())
+            openView(child->kind());
+        return true;
+    case cmd::kPassword:
+    case cmd::kOperators:
+    case cmd::kNewAccountSet:
+    case cmd::kAccountSetInfo:
+    case cmd::kNewYear:
+        notYetAvailable(id);
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool CKszwAppBooks::onCommand(int id)
+{
+    switch (id) {
+    case cmd::kBalanceTable: openView(ViewKind::BalanceTable); return true;
+    case cmd::kTurnoverTable: openView(ViewKind::TurnoverTable); return true;
+    case cmd::kFuzzyQuery: openView(ViewKind::FuzzyQuery); return true;
+    case cmd::kSubjectPrint: openView(ViewKind::ChartPrint); return true;
+    case cmd::kSubjectQuery:
+    case cmd::kSubjectSetup:
+    case cmd::kOpeningBalances:
+    case cmd::kCurrencies:
+    case cmd::kExchangeRates:
+    case cmd::kCarryForward:
+    case cmd::kCopySets:
+        notYetAvailable(id);
+        return true;
+    default:
+        return CKszwAppBase::onCommand(id);
+    }
+}
+
+bool CKszwApp::onCommand(int id)
+{
+    switch (id) {
+    case cmd::kVoucherEntry: openView(ViewKind::VoucherEntry); return true;
+    case cmd::kVoucherQuery:
+    case cmd::kVoucherReview: openView(ViewKind::VoucherQuery); return true;
+    case cmd::kVoucherSummary: openView(ViewKind::VoucherSummary); return true;
+    case cmd::kThreeColumnLedger: openView(ViewKind::ThreeColumnLedger); return true;
+    case cmd::kMultiColumnLedger: openView(ViewKind::MultiColumnLedger); return true;
+    case cmd::kQuantityLedger:
+    case cmd::kCurrencyLedger: openView(ViewKind::QuantityLedger); return true;
+    case cmd::kMonthClose:
+    case cmd::kVoucherClasses:
+    case cmd::kTemplateDirectory:
+    case cmd::kTemplateEntries:
+    case cmd::kTemplateVariables:
+        notYetAvailable(id);
+        return true;
+    default:
+        return CKszwAppBooks::onCommand(id);
+    }
+}
+
+} // namespace kszw

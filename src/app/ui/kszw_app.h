@@ -1,0 +1,98 @@
+// The application object in three layers, each running its own group of commands and passing the
+// others down: CKszwAppBase (login, password, operators, account sets, About, calculator; owns the
+// login state), CKszwAppBooks (balance tables, fuzzy query, chart of accounts, currencies,
+// year-end work) and CKszwApp (vouchers, templates and the ledgers).
+#pragma once
+
+#include "app/kszw_env.h"
+#include "formview/view_kinds.h"
+
+#include <QObject>
+#include <QString>
+#include <QStringList>
+
+#include <memory>
+#include <optional>
+
+namespace kszw {
+
+class CMainFrame;
+class Clock;
+class CommandTarget;
+struct Prompt;
+struct UserSettings;
+
+// The texts of the application.
+namespace app_text {
+inline constexpr const char* kVersion = "1.0";
+inline constexpr const char* kExtension = "KSK";
+inline constexpr const char* kFileTypeDescription = "岚屿穗帐务数据文件";
+inline constexpr const char* kProgramKey = "Kszw";
+inline constexpr const char* kProgramTitle = "岚屿穗帐务软件";
+inline constexpr const char* kModuleCode = "ZW";
+} // namespace app_text
+
+// What the login dialog returns when confirmed.
+struct LoginChoice {
+    QString file;
+    QString operatorCode;
+};
+
+class CKszwAppBase : public QObject {
+    Q_OBJECT
+public:
+    CKszwAppBase(Prompt& prompt, UserSettings& settings, const Clock& clock);
+    ~CKszwAppBase() override;
+
+    // Start-up: registers the file type, reads the command line (an optional year data file;
+    // anything else ends the program), shows the main window maximized and runs the login.
+    // False when the program is to end.
+    bool start(const QStringList& arguments);
+
+    // The whole login: the dialog is shown until a file and operator open, or abandoned (false).
+    bool login(const QString& file);
+
+    // Opens a new child window with a view of the kind; every command that opens a view uses this.
+    QWidget* openView(ViewKind kind);
+
+    // Runs a command of this layer or passes it on; false when no layer runs it.
+    virtual bool onCommand(int id);
+
+    CKszwEnv& env() { return m_env; }
+    CMainFrame* mainFrame() const { return m_frame.get(); }
+    Prompt& prompt() { return m_prompt; }
+    const Clock& clock() const { return m_clock; }
+
+protected:
+    // Shows the login dialog offering initialFile; nothing when the user abandons it.
+    virtual std::optional<LoginChoice> askLogin(const QString& initialFile);
+    // Makes the view of a kind. Views that are not built yet are placeholders.
+    virtual QWidget* createView(ViewKind kind, CommandTarget*& target);
+    // Tells that a function is not available yet.
+    void notYetAvailable(int id);
+
+private:
+    void afterLogin();
+
+    Prompt& m_prompt;
+    UserSettings& m_settings;
+    const Clock& m_clock;
+    CKszwEnv m_env;
+    std::unique_ptr<CMainFrame> m_frame;
+};
+
+class CKszwAppBooks : public CKszwAppBase {
+    Q_OBJECT
+public:
+    using CKszwAppBase::CKszwAppBase;
+    bool onCommand(int id) override;
+};
+
+class CKszwApp : public CKszwAppBooks {
+    Q_OBJECT
+public:
+    using CKszwAppBooks::CKszwAppBooks;
+    bool onCommand(int id) override;
+};
+
+} // namespace kszw

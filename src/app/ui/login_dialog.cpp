@@ -1,0 +1,157 @@
+#include "app/ui/login_dialog.h"
+
+#include "common/clock.h"
+#include "common/prompt.h"
+#include "common/text.h"
+
+#include <QComboBox>
+#include <QFileInfo>
+#include <QGridLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace kszw {
+
+QString yearFileFilter()
+{
+    // The year data files carry the extension in small letters on disk; both spellings are shown.
+    return QStringLiteral("岚屿穗帐务数据文件(*.KSK *.ksk)");
+}
+
+EmbeddedFileChooser::EmbeddedFileChooser(QWidget* parent) : QFileDialog(parent)
+{
+    setWindowFlags(Qt::Widget);
+    setOption(QFileDialog::DontUseNativeDialog, true);
+    setFileMode(QFileDialog::ExistingFile);
+    setAcceptMode(QFileDialog::AcceptOpen);
+    setNameFilter(yearFileFilter());
+    setLabelText(QFileDialog::LookIn, QStringLiteral("查找范围："));
+    setLabelText(QFileDialog::FileName, QStringLiteral("文件名："));
+    setLabelText(QFileDialog::FileType, QStringLiteral("文件类型："));
+    setLabelText(QFileDialog::Accept, QStringLiteral("确定"));
+    setLabelText(QFileDialog::Reject, QStringLiteral("放弃"));
+    setSizeGripEnabled(false);
+}
+
+void EmbeddedFileChooser::accept()
+{
+    const QStringList files = selectedFiles();
+    if (!files.isEmpty() && QFileInfo(files.first()).isDir()) {
+        setDirectory(files.first());
+        return;
+    }
+    emit confirmRequested();
+}
+
+void EmbeddedFileChooser::reject()
+{
+    emit abandonRequested();
+}
+
+CKszwFileDlg::CKszwFileDlg(Prompt& prompt, const Clock& clock, const QString& initialFile,
+                           const QString& currentOperator, QWidget* parent)
+    : QDialog(parent), m_prompt(prompt), m_preferredOperator(currentOperator), m_chooser(new EmbeddedFileChooser(this))
+{
+    setWindowTitle(QStringLiteral("操作环境注册"));
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(m_chooser);
+
+    auto* panel = new QWidget(this);
+    auto* grid = new QGridLayout(panel);
+    m_unit = new QLabel(panel);
+    m_operators = new QComboBox(panel);
+    m_operators->setEditable(false);
+    m_password = new QLineEdit(panel);
+    m_password->setEchoMode(QLineEdit::Password);
+    CivilDate today = clock.today();
+    m_date = new QLabel(QString::fromStdString(format("%d 年 %d 月 %d 日", today.year, today.month, today.day)),
+                        panel);
+    m_year = new QLabel(panel);
+    m_search = new QPushButton(QStringLiteral("搜索"), panel);
+    // Finding account-set folders comes with the account-set dialog.
+    m_search->setEnabled(false);
+    grid->addWidget(new QLabel(QStringLiteral("单位名："), panel), 0, 0);
+    grid->addWidget(m_unit, 0, 1, 1, 3);
+    grid->addWidget(new QLabel(QStringLiteral("操作员："), panel), 1, 0);
+    grid->addWidget(m_operators, 1, 1);
+    grid->addWidget(new QLabel(QStringLiteral("操作员口令："), panel), 1, 2);
+    grid->addWidget(m_password, 1, 3);
+    grid->addWidget(new QLabel(QStringLiteral("时  间："), panel), 2, 0);
+    grid->addWidget(m_date, 2, 1);
+    grid->addWidget(new QLabel(QStringLiteral("年度："), panel), 2, 2);
+    grid->addWidget(m_year, 2, 3);
+    grid->addWidget(m_search, 0, 4);
+    grid->setColumnStretch(1, 1);
+    grid->setColumnStretch(3, 1);
+    layout->addWidget(panel);
+
+    connect(m_chooser, &QFileDialog::currentChanged, this, &CKszwFileDlg::refreshPanel);
+    connect(m_chooser, &EmbeddedFileChooser::confirmRequested, this, &CKszwFileDlg::confirm);
+    connect(m_chooser, &EmbeddedFileChooser::abandonRequested, this, &QDialog::reject);
+    connect(m_password, &QLineEdit::returnPressed, this, &CKszwFileDlg::confirm);
+
+    resize(720, 560);
+    if (!initialFile.isEmpty())
+        selectFile(initialFile);
+    m_password->setFocus();
+}
+
+void CKszwFileDlg::selectFile(const QString& path)
+{
+    QFileInfo info(path);
+    if (info.dir().exists())
+        m_chooser->setDirectory(info.absolutePath());
+    m_chooser->selectFile(info.fileName());
+    refreshPanel(info.absoluteFilePath());
+}
+
+QString CKszwFileDlg::selectedFile() const
+{
+    const QStringList files = m_chooser->selectedFiles();
+    return files.isEmpty() ? QString() : files.first();
+}
+
+void CKszwFileDlg::refreshPanel(const QString& path)
+{
+    m_unit->clear();
+    m_year->clear();
+    m_operators->clear();
+    if (m_trial.openFile(path.toStdString(), "", nullptr) != kLoginOk)
+        return;
+    m_unit->setText(QString::fromStdString(m_trial.unitName()));
+    m_year->setText(QString::number(m_trial.year()));
+    const QString defaultOperator = QString::fromStdString(m_trial.operatorCode());
+    int preselect = -1;
+    int fallback = -1;
+    for (const OperatorEntry& op : m_trial.operators()) {
+        const QString code = QString::fromStdString(op.code);
+        m_operators->addItem(QString::fromStdString(format("%3s  %s", op.code.c_str(), op.name.c_str())), code);
+        if (code == m_preferredOperator)
+            preselect = m_operators->count() - 1;
+        if (code == defaultOperator)
+            fallback = m_operators->count() - 1;
+    }
+    m_operators->setCurrentIndex(preselect >= 0 ? preselect : fallback);
+}
+
+void CKszwFileDlg::confirm()
+{
+    const QString file = selectedFile();
+    const QString op = m_operators->currentIndex() >= 0 ? m_operators->currentData().toString() : QString();
+    const std::string password = m_password->text().toStdString();
+    if (!confirmLogin(m_trial, file.toStdString(), op.toStdString(), password, m_prompt)) {
+        if (m_trial.isLoggedIn() && QString::fromStdString(m_trial.operatorCode()) == op) {
+            // The password did not match: the operator types it again.
+            m_password->setFocus();
+            m_password->selectAll();
+        }
+        return;
+    }
+    m_chosenFile = QString::fromStdString(m_trial.filePath());
+    m_chosenOperator = op;
+    accept();
+}
+
+} // namespace kszw

@@ -1,0 +1,86 @@
+// CKszwFileDlg: the login dialog. A file chooser for year data files with a panel below it that
+// shows the selected file's unit name, operators and year; the operator types the password and
+// confirms with "确定" or abandons with "放弃". Every file the user moves to is tried with a
+// temporary login state of the dialog's own.
+#pragma once
+
+#include "app/kszw_env.h"
+
+#include <QDialog>
+#include <QFileDialog>
+
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+
+namespace kszw {
+
+class Clock;
+struct Prompt;
+
+// A file chooser that lives inside another dialog: its accept and reject buttons report to the
+// owner instead of closing the chooser.
+class EmbeddedFileChooser : public QFileDialog {
+    Q_OBJECT
+public:
+    explicit EmbeddedFileChooser(QWidget* parent);
+
+public slots:
+    void accept() override;
+    void reject() override;
+
+signals:
+    void confirmRequested();
+    void abandonRequested();
+};
+
+class CKszwFileDlg : public QDialog {
+    Q_OBJECT
+public:
+    // initialFile is offered first; currentOperator is preselected when the file has it.
+    CKszwFileDlg(Prompt& prompt, const Clock& clock, const QString& initialFile, const QString& currentOperator,
+                 QWidget* parent = nullptr);
+
+    // The file and operator confirmed by "确定".
+    QString chosenFile() const { return m_chosenFile; }
+    QString chosenOperator() const { return m_chosenOperator; }
+
+    // Moves the chooser to a file and refreshes the panel from it.
+    void selectFile(const QString& path);
+    // The file currently selected in the chooser.
+    QString selectedFile() const;
+
+    EmbeddedFileChooser* chooser() const { return m_chooser; }
+    QLabel* unitLabel() const { return m_unit; }
+    QLabel* yearLabel() const { return m_year; }
+    QLabel* dateLabel() const { return m_date; }
+    QComboBox* operatorBox() const { return m_operators; }
+    QLineEdit* passwordEdit() const { return m_password; }
+    QPushButton* searchButton() const { return m_search; }
+
+public slots:
+    // The checks of "确定", in order; closes the dialog when they pass.
+    void confirm();
+
+private:
+    void refreshPanel(const QString& path);
+
+    Prompt& m_prompt;
+    CKszwEnv m_trial;
+    QString m_preferredOperator;
+    QString m_chosenFile;
+    QString m_chosenOperator;
+    EmbeddedFileChooser* m_chooser;
+    QLabel* m_unit;
+    QComboBox* m_operators;
+    QLineEdit* m_password;
+    QLabel* m_date;
+    QLabel* m_year;
+    QPushButton* m_search;
+};
+
+// The file filter of the chooser: the file type description and the extension.
+QString yearFileFilter();
+
+} // namespace kszw

@@ -1,0 +1,67 @@
+// 岚屿穗帐务软件: the desktop program. Starts the application object, which shows the main window
+// and runs the login; the program ends when the login is abandoned.
+#include "app/ui/kszw_app.h"
+#include "app/ui/main_frame.h"
+#include "app/ui/qt_prompt.h"
+#include "app/ui/toolbar_icons.h"
+#include "app/ui/qt_user_settings.h"
+#include "common/clock.h"
+#include "store/database_error.h"
+
+#include <QApplication>
+#include <QFont>
+#include <QLibraryInfo>
+#include <QTranslator>
+#include <QMessageBox>
+#include <QStyleFactory>
+
+namespace {
+
+// An application that shows any engine error that reaches the event loop as a message and
+// keeps running: the command in progress ends, nothing else does.
+class KszwApplication : public QApplication {
+public:
+    using QApplication::QApplication;
+
+    bool notify(QObject* receiver, QEvent* event) override
+    {
+        try {
+            return QApplication::notify(receiver, event);
+        } catch (const kszw::DatabaseError& error) {
+            QMessageBox::warning(activeWindow(), QStringLiteral("岚屿穗软件"), QString::fromUtf8(error.what()));
+        } catch (const std::exception& error) {
+            QMessageBox::warning(activeWindow(), QStringLiteral("岚屿穗软件"), QString::fromUtf8(error.what()));
+        }
+        return false;
+    }
+};
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    KszwApplication application(argc, argv);
+    QApplication::setOrganizationName(QStringLiteral("KsFiles"));
+    QApplication::setApplicationName(QString::fromUtf8(kszw::app_text::kProgramKey));
+    QApplication::setApplicationDisplayName(QString::fromUtf8(kszw::app_text::kProgramTitle));
+    QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
+    // The toolkit's own texts (file chooser, standard buttons) in Chinese.
+    QTranslator toolkitTexts;
+    if (toolkitTexts.load(QStringLiteral("qtbase_zh_CN"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QApplication::installTranslator(&toolkitTexts);
+    // The printed books use the Song face "宋体"; here it is the Song-style face of the system.
+    QFont::insertSubstitutions(QStringLiteral("宋体"), {QStringLiteral("AR PL UMing CN"),
+                                                        QStringLiteral("Noto Serif CJK SC"),
+                                                        QStringLiteral("Noto Sans CJK SC")});
+
+    QApplication::setWindowIcon(kszw::programIcon());
+
+    kszw::QtPrompt prompt;
+    kszw::QtUserSettings settings;
+    kszw::SystemClock clock;
+    kszw::CKszwApp app(prompt, settings, clock);
+    prompt.setParent(app.mainFrame());
+    if (!app.start(QApplication::arguments().mid(1)))
+        return 1;
+    return QApplication::exec();
+}
