@@ -209,13 +209,11 @@ void CMainFrame::runCommand(int id)
 {
     if (!isCommandEnabledNow(id))
         return;
-    const CommandInfo* info = findCommand(id);
-    if (info && info->enabling == Enabling::ByView) {
-        CChildFrame* child = activeChild();
-        if (child && child->target() && child->target()->runCommand(id)) {
-            updateCommandStates();
-            return;
-        }
+    // The active view may run any command itself (a form view runs the calculator on its cell).
+    CChildFrame* child = activeChild();
+    if (child && child->target() && child->target()->runCommand(id)) {
+        updateCommandStates();
+        return;
     }
     if ((m_handler && m_handler(id)) || runFrameCommand(id)) {
         updateCommandStates();

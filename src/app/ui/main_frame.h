@@ -48,8 +48,8 @@ public:
     bool isCommandEnabledNow(int id) const;
     // Sets every menu item and toolbar button enabled or disabled by its rule.
     void updateCommandStates();
-    // Runs a command: the active view first for the commands it decides, then the application's
-    // layers, then the main window's own (close, exit, bars, window arrangement, context help).
+    // Runs a command: the active view first, then the application's layers, then the main
+    // window's own (close, exit, bars, window arrangement, context help).
     void runCommand(int id);
 
 protected:
