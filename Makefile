@@ -27,8 +27,14 @@ demo: build
 	  $(BUILD_DIR)/kszw-cli new-set $(DEMO_DIR) --year $(DEMO_YEAR); \
 	fi
 
+# Opens the program on the demo year file; without a display it runs under a virtual one.
 run: demo
-	$(BUILD_DIR)/kszw-cli info $(DEMO_DIR)/$(DEMO_YEAR).ksk
+	@if [ -n "$$DISPLAY$$WAYLAND_DISPLAY" ]; then \
+	  $(BUILD_DIR)/kszw $(DEMO_DIR)/$(DEMO_YEAR).ksk; \
+	else \
+	  echo "No display: the program runs under xvfb-run."; \
+	  xvfb-run -a $(BUILD_DIR)/kszw $(DEMO_DIR)/$(DEMO_YEAR).ksk; \
+	fi
 
 bench: build
 	@for b in $(BUILD_DIR)/*_bench; do [ -x "$$b" ] && "$$b"; done; true

@@ -1,0 +1,233 @@
+// The dialogs of the shell: login, calculator, the spec-checking edit field, About and the
+// message boxes' text.
+#include "app/ui/about_dialog.h"
+#include "app/ui/login_dialog.h"
+#include "app/ui/qt_prompt.h"
+#include "common/clock.h"
+#include "common/prompt.h"
+#include "formula/ui/calculator_dialog.h"
+#include "formview/ui/spec_edit.h"
+#include "store/database.h"
+#include "store/year_file.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QtTest>
+
+using namespace kszw;
+
+namespace {
+
+// Types text key by key; characters outside ASCII arrive as key events with their text, as an
+// input method delivers them.
+void typeKeys(QWidget* widget, const QString& text)
+{
+    for (QChar c : text) {
+        if (c.unicode() < 0x80)
+            QTest::keyClicks(widget, QString(c));
+        else
+            QTest::sendKeyEvent(QTest::Click, widget, Qt::Key_unknown, QString(c), Qt::NoModifier);
+    }
+}
+
+} // namespace
+
+class DialogsTest : public QObject {
+    Q_OBJECT
+
+private:
+    QTemporaryDir m_dir;
+    QString m_file;
+    FixedClock m_clock{CivilDate{2026, 12, 6}};
+
+private slots:
+    void initTestCase()
+    {
+        m_file = m_dir.path() + QStringLiteral("/2026.ksk");
+        createYearFile(m_file.toStdString(), 2026);
+        Database db = Database::open(m_file.toStdString());
+        db.execute("UPDATE SYSTAB SET NA='甲公司'");
+        db.execute("UPDATE OPR SET PSD='abc' WHERE OPNO='102'");
+        db.execute("INSERT INTO OPR(OPNO,NA,PSD) VALUES('20','乙','')");
+    }
+
+    void theLoginPanelShowsTheSelectedFile()
+    {
+        ScriptedPrompt prompt;
+        CKszwFileDlg dialog(prompt, m_clock, m_file, QString());
+        QCOMPARE(dialog.unitLabel()->text(), QStringLiteral("甲公司"));
+        QCOMPARE(dialog.yearLabel()->text(), QStringLiteral("2026"));
+        QCOMPARE(dialog.dateLabel()->text(), QStringLiteral("2026 年 12 月 6 日"));
+        QStringList lines;
+        for (int i = 0; i < dialog.operatorBox()->count(); ++i)
+            lines << dialog.operatorBox()->itemText(i);
+        QCOMPARE(lines, (QStringList{" 20  乙", "101  管理员", "102  ×××"}));
+        // Without a current operator the file's default operator is preselected.
+        QCOMPARE(dialog.operatorBox()->currentData().toString(), QStringLiteral("102"));
+    }
+
+    void theCurrentOperatorIsPreselected()
+    {
+        ScriptedPrompt prompt;
+        CKszwFileDlg dialog(prompt, m_clock, m_file, QStringLiteral("101"));
+        QCOMPARE(dialog.operatorBox()->currentText(), QStringLiteral("101  管理员"));
+    }
+
+    void aWrongPasswordIsRefusedAndTheDialogStays()
+    {
+        ScriptedPrompt prompt;
+        CKszwFileDlg dialog(prompt, m_clock, m_file, QStringLiteral("102"));
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+        QTest::keyClicks(dialog.passwordEdit(), QStringLiteral("abd"));
+        dialog.confirm();
+        QCOMPARE(QString::fromStdString(prompt.last()), QStringLiteral("操作员口今不正确！"));
+        QVERIFY(dialog.isVisible());
+        QCOMPARE(dialog.result(), int(QDialog::Rejected));
+        QCOMPARE(dialog.passwordEdit()->selectedText(), QStringLiteral("abd"));
+
+        dialog.passwordEdit()->setText(QStringLiteral("abc "));
+        dialog.confirm();
+        QCOMPARE(prompt.entries().size(), size_t(2));
+        QVERIFY(dialog.isVisible());
+
+        dialog.passwordEdit()->setText(QStringLiteral("abc"));
+        dialog.confirm();
+        QCOMPARE(dialog.result(), int(QDialog::Accepted));
+        QCOMPARE(dialog.chosenFile(), m_file);
+        QCOMPARE(dialog.chosenOperator(), QStringLiteral("102"));
+        QCOMPARE(prompt.entries().size(), size_t(2));
+    }
+
+    void confirmingWithoutAFileAsksForAnOperator()
+    {
+        ScriptedPrompt prompt;
+        CKszwFileDlg dialog(prompt, m_clock, m_dir.path() + QStringLiteral("/1999.ksk"), QString());
+        QCOMPARE(dialog.operatorBox()->count(), 0);
+        QVERIFY(dialog.unitLabel()->text().isEmpty());
+        dialog.confirm();
+        QCOMPARE(QString::fromStdString(prompt.last()), QStringLiteral("没有选择操作员！"));
+    }
+
+    void theAbandonButtonRejects()
+    {
+        ScriptedPrompt prompt;
+        CKszwFileDlg dialog(prompt, m_clock, m_file, QString());
+        dialog.show();
+        bool rejected = false;
+        connect(&dialog, &QDialog::rejected, this, [&] { rejected = true; });
+        dialog.chooser()->reject();
+        QVERIFY(rejected);
+        QVERIFY(prompt.entries().empty());
+    }
+
+    void theCalculatorComputesClearsAndSends()
+    {
+        struct Case {
+            QString expression;
+            QString result;
+        };
+        const Case cases[] = {
+            {"1+2*3", "7"},
+            {"2^3^2", "512"},
+            {"10/4", "2.5"},
+            {"1/3", "0.333333"},
+            {"1/0", "除数为零！"},
+            {"(1+2", "括号出错！"},
+            {"1-1", "0"},
+        };
+        for (const Case& c : cases) {
+            CalculatorDialog calculator(m_clock, c.expression);
+            calculator.findChild<QPushButton*>(QStringLiteral("compute"))->click();
+            QCOMPARE(calculator.resultEdit()->text(), c.result);
+        }
+
+        CalculatorDialog calculator(m_clock, QStringLiteral("1234.5*2"));
+        calculator.findChild<QPushButton*>(QStringLiteral("clear"))->click();
+        QVERIFY(calculator.expressionEdit()->text().isEmpty());
+        QVERIFY(calculator.resultEdit()->text().isEmpty());
+        QTest::keyClicks(calculator.expressionEdit(), QStringLiteral("1234.5*2"));
+        calculator.findChild<QPushButton*>(QStringLiteral("send"))->click();
+        QCOMPARE(calculator.result(), int(QDialog::Accepted));
+        QCOMPARE(calculator.sentValue(), QStringLiteral("2469"));
+
+        CalculatorDialog failing(m_clock, QStringLiteral("2*(3"));
+        failing.findChild<QPushButton*>(QStringLiteral("send"))->click();
+        QCOMPARE(failing.result(), int(QDialog::Rejected));
+        QCOMPARE(failing.resultEdit()->text(), QStringLiteral("括号出错！"));
+    }
+
+    void theSpecEditLetsThroughOnlyWhatItsSpecAccepts()
+    {
+        struct Case {
+            QString spec;
+            int limit;
+            int extra;
+            QString typed;
+            QString result;
+        };
+        const Case cases[] = {
+            {"NUMBER 1 12", 0, 0, "123", "12"},
+            {"NUMBER 1 12", 0, 0, "-5", "5"},
+            {"NUMBER", 14, 2, "1.2345", "1.23"},
+            {"NUMBER 0123456789", 3, 0, "1024", "102"},
+            {"STRING CHAR_DIGIT", 0, 0, "a1-帐b", "a1b"},
+            {"STRING NOT |[]'\"", 0, 0, "a b|帐'\"c", "ab帐c"},
+            {"MDBSTRING", 0, 0, "x\"y'z", "x\"yz"},
+            {"STRING", 5, 0, "ab帐帐", "ab帐"},
+            {"CLASSNOSTRING", 1, 0, "-101-01-02", "101-0102"},
+            {"", 0, 0, "any'|thing", "any'|thing"},
+        };
+        for (const Case& c : cases) {
+            CSpecEdit edit;
+            edit.SetInputSpec(c.spec, c.limit, c.extra);
+            typeKeys(&edit, c.typed);
+            QCOMPARE(edit.text(), c.result);
+        }
+    }
+
+    void theSpecEditChecksPasteAndKeepsControlKeys()
+    {
+        CSpecEdit edit;
+        edit.SetInputSpec(QStringLiteral("NUMBER"), 14, 2);
+        QApplication::clipboard()->setText(QStringLiteral("1,234.567"));
+        QTest::keySequence(&edit, QKeySequence::Paste);
+        QCOMPARE(edit.text(), QStringLiteral("1234.56"));
+        QTest::keyClick(&edit, Qt::Key_Backspace);
+        QCOMPARE(edit.text(), QStringLiteral("1234.5"));
+        QTest::keyClick(&edit, Qt::Key_Home);
+        QTest::keyClicks(&edit, QStringLiteral("-"));
+        QCOMPARE(edit.text(), QStringLiteral("-1234.5"));
+        // Typing over a selection is checked against the text without it.
+        edit.SetInputSpec(QStringLiteral("NUMBER 1 12"), 0, 0);
+        edit.setText(QStringLiteral("11"));
+        edit.selectAll();
+        QTest::keyClicks(&edit, QStringLiteral("9"));
+        QCOMPARE(edit.text(), QStringLiteral("9"));
+    }
+
+    void aboutShowsTitleAndVersion()
+    {
+        AboutDialog about;
+        QStringList texts;
+        for (QLabel* label : about.findChildren<QLabel*>())
+            texts << label->text();
+        QVERIFY(texts.contains(QStringLiteral("岚屿穗帐务软件")));
+        QVERIFY(texts.contains(QStringLiteral("(1.0 版)")));
+    }
+
+    void messageTextsShowCarriageReturnsAsLineBreaks()
+    {
+        QCOMPARE(displayText("变量名必须是以“#”开始且由“数字、字母”构\r\r成的非空字符串！"),
+                 QStringLiteral("变量名必须是以“#”开始且由“数字、字母”构\n\n成的非空字符串！"));
+        QCOMPARE(displayText("a\r\nb\vc"), QStringLiteral("a\nb\nc"));
+    }
+};
+
+QTEST_MAIN(DialogsTest)
+#include "dialogs_test.moc"
