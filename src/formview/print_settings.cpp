@@ -1,6 +1,9 @@
 #include "formview/print_settings.h"
 
+#include "common/text.h"
 #include "store/database.h"
+#include "store/ks_dbset.h"
+#include "store/schema.h"
 #include "store/transaction.h"
 
 namespace kszw {
@@ -20,6 +23,13 @@ constexpr std::string_view kInsertFont =
     "VALUES(?1,?2,?3,?4,?5,?6,?7,?8,?9,?10,?11,?12,?13,?14,?15,?16,?17)";
 constexpr std::string_view kInsertWidth =
     "INSERT INTO FIELDWIDTH(NFLAG,SFIELDMODE,NFIELD,NWIDTH) VALUES(?1,?2,?3,?4)";
+
+constexpr std::string_view kPageFields =
+    "AllPage,SelectPage,MaxPage,FromPage,ToPage,PageRow,PageWidth,PageLength,PageLeft,PageTop,PageRight,"
+    "PageBottom,PageCopies,TopicColor,HeadColor,TextColor,TailColor,OutBox,FormLine";
+constexpr std::string_view kFontFields =
+    "lfHeight,lfWidth,lfEscapement,lfOrientation,lfWeight,lfItalic,lfUnderline,lfStrikeOut,lfCharSet,"
+    "lfOutPrecision,lfClipPrecision,lfQuality,lfPitchAndFamily,rtrim(lfFaceName)";
 
 SqlValue integer(int value)
 {
@@ -50,7 +60,7 @@ ViewSettings defaultViewSettings()
     return ViewSettings{defaultPageSettings(), defaultFonts(), {}};
 }
 
-void saveViewSettings(Database& db, int nFlag, std::string_view fieldMode, const ViewSettings& settings)
+void SaveViewSettings(Database& db, int nFlag, std::string_view fieldMode, const ViewSettings& settings)
 {
     const std::string mode(fieldMode);
     Transaction transaction(db);
@@ -78,6 +88,114 @@ void saveViewSettings(Database& db, int nFlag, std::string_view fieldMode, const
         db.execute(kInsertWidth, {integer(nFlag), mode, integer(static_cast<int>(field)),
                                   integer(settings.columnWidths[field])});
     transaction.commit();
+}
+
+} // namespace kszw
+
+namespace kszw {
+
+namespace {
+
+bool isTextType(const std::optional<std::string>& type)
+{
+    if (!type)
+        return false;
+    const std::string upper = toUpperAscii(*type);
+    return upper.find("CHAR") != std::string::npos || upper.find("TEXT") != std::string::npos;
+}
+
+// Rebuilds a settings table whose mode field is a number: the new table has the text field and
+// every row taken over gets the mode "0".
+void rebuildWithTextMode(Database& db, std::string_view table, std::string_view createStatement)
+{
+    std::vector<std::string> columns;
+    KS_Dbset info(db);
+    for (info.open("SELECT name FROM pragma_table_info(?1) ORDER BY cid", {std::string(table)}); !info.isEOF();
+         info.moveNext())
+        columns.push_back(info.textAt(0));
+    const std::string old = std::string(table) + "_OLD";
+    db.execute("ALTER TABLE " + std::string(table) + " RENAME TO " + old);
+    db.execute(createStatement);
+    std::string targetList;
+    std::string sourceList;
+    for (const std::string& column : columns) {
+        const std::string quoted = "\"" + column + "\"";
+        targetList += (targetList.empty() ? "" : ",") + quoted;
+        sourceList += (sourceList.empty() ? "" : ",") + (equalsIgnoreCase(column, "sFieldMode") ? "'0'" : quoted);
+    }
+    db.execute("INSERT INTO " + std::string(table) + "(" + targetList + ") SELECT " + sourceList + " FROM " + old);
+    db.execute("DROP TABLE " + old);
+}
+
+} // namespace
+
+void EnsureSettingsTables(Database& db)
+{
+    const bool fieldWidthMissing = !db.tableExists("FIELDWIDTH");
+    const bool pageSetMissing = !db.tableExists("KSPAGESET");
+    const bool fontMissing = !db.tableExists("KSFONT");
+    const bool numericMode = !pageSetMissing && !isTextType(db.columnType("KSPAGESET", "sFieldMode"));
+    const bool numericFontMode = !fontMissing && !isTextType(db.columnType("KSFONT", "sFieldMode"));
+    if (!fieldWidthMissing && !pageSetMissing && !fontMissing && !numericMode && !numericFontMode)
+        return;
+
+    Transaction transaction(db);
+    if (fieldWidthMissing)
+        db.execute(kCreateFieldWidth);
+    if (pageSetMissing)
+        db.execute(kCreatePageSet);
+    if (fontMissing)
+        db.execute(kCreateFont);
+    if (numericMode || numericFontMode) {
+        if (!pageSetMissing)
+            rebuildWithTextMode(db, "KSPAGESET", kCreatePageSet);
+        if (!fontMissing)
+            rebuildWithTextMode(db, "KSFONT", kCreateFont);
+    }
+    transaction.commit();
+}
+
+ViewSettings LoadViewSettings(Database& db, int nFlag, std::string_view fieldMode)
+{
+    EnsureSettingsTables(db);
+    ViewSettings settings = defaultViewSettings();
+    const std::string mode = trim(fieldMode);
+
+    KS_Dbset page(db);
+    page.open("SELECT " + std::string(kPageFields) + " FROM KSPAGESET WHERE nFlag=?1 And Trim(sFieldMode)=?2",
+              {integer(nFlag), mode});
+    if (!page.isEOF()) {
+        PageSettings& p = settings.page;
+        int* fields[] = {&p.allPage,    &p.selectPage, &p.maxPage,    &p.fromPage,   &p.toPage,
+                         &p.pageRow,    &p.pageWidth,  &p.pageLength, &p.pageLeft,   &p.pageTop,
+                         &p.pageRight,  &p.pageBottom, &p.pageCopies, &p.topicColor, &p.headColor,
+                         &p.textColor,  &p.tailColor,  &p.outBox,     &p.formLine};
+        for (int i = 0; i < static_cast<int>(std::size(fields)); ++i)
+            *fields[i] = page.longAt(i);
+    }
+
+    for (int order = 0; order < static_cast<int>(settings.fonts.size()); ++order) {
+        KS_Dbset font(db);
+        font.open("SELECT " + std::string(kFontFields)
+                      + " FROM KSFONT WHERE nFlag=?1 AND Trim(sFieldMode)=?2 AND nOrd=?3",
+                  {integer(nFlag), mode, integer(order)});
+        if (font.isEOF())
+            continue;
+        FontSpec& f = settings.fonts[static_cast<size_t>(order)];
+        int* fields[] = {&f.height,  &f.width,     &f.escapement,   &f.orientation,   &f.weight,
+                         &f.italic,  &f.underline, &f.strikeOut,    &f.charSet,       &f.outPrecision,
+                         &f.clipPrecision, &f.quality, &f.pitchAndFamily};
+        for (int i = 0; i < static_cast<int>(std::size(fields)); ++i)
+            *fields[i] = font.longAt(i);
+        f.faceName = font.textAt(13);
+    }
+
+    KS_Dbset widths(db);
+    for (widths.open("SELECT NWIDTH FROM FIELDWIDTH WHERE NFLAG=?1 AND trim(SFIELDMODE) = ?2 ORDER BY NFIELD",
+                     {integer(nFlag), mode});
+         !widths.isEOF(); widths.moveNext())
+        settings.columnWidths.push_back(widths.longAt(0));
+    return settings;
 }
 
 } // namespace kszw

@@ -83,6 +83,14 @@ ViewSettings defaultViewSettings();
 
 // Replaces the stored rows of the key (nFlag, mode) by these settings: the three deletions, then
 // the inserts, as one transaction.
-void saveViewSettings(Database& db, int nFlag, std::string_view fieldMode, const ViewSettings& settings);
+void SaveViewSettings(Database& db, int nFlag, std::string_view fieldMode, const ViewSettings& settings);
+
+// The settings of the key: the defaults, overridden by a stored page row, by each stored font row
+// and by the stored column widths (in column order). Makes sure the tables are in shape first.
+ViewSettings LoadViewSettings(Database& db, int nFlag, std::string_view fieldMode);
+
+// Creates FIELDWIDTH when it is missing, and upgrades files whose KSPAGESET and KSFONT keep the
+// mode as a number: the field becomes text and every existing row gets the mode "0".
+void EnsureSettingsTables(Database& db);
 
 } // namespace kszw

@@ -5,6 +5,16 @@
 namespace kszw {
 
 const std::string_view kCreateSyscstab = "CREATE TABLE SYSCSTAB(CS LONG,CSN LONG,\t\tCSNA CHAR(200),CSVAL CHAR(200))";
+const std::string_view kCreatePageSet =
+    "CREATE TABLE KSPAGESET(nFlag LONG,sFieldMode CHAR(20),AllPage LONG,SelectPage LONG,MaxPage LONG,"
+    "FromPage LONG,ToPage LONG,PageRow LONG,PageWidth LONG,PageLength LONG,PageLeft LONG,PageTop LONG,"
+    "PageRight LONG,PageBottom LONG,PageCopies LONG,TopicColor LONG,HeadColor LONG,TextColor LONG,"
+    "TailColor LONG,OutBox LONG,FormLine LONG)";
+const std::string_view kCreateFont =
+    "CREATE TABLE KSFONT(nFlag LONG,sFieldMode CHAR(20),nOrd LONG,lfHeight LONG,lfWidth LONG,"
+    "lfEscapement LONG,lfOrientation LONG,lfWeight LONG,lfItalic LONG,lfUnderline LONG,lfStrikeOut LONG,"
+    "lfCharSet LONG,lfOutPrecision LONG,lfClipPrecision LONG,lfQuality LONG,lfPitchAndFamily LONG,"
+    "lfFaceName CHAR(60))";
 const std::string_view kCreateFieldWidth =
     "CREATE TABLE FIELDWIDTH(NFLAG LONG,SFIELDMODE CHAR(20),NFIELD LONG,NWIDTH LONG)";
 
@@ -25,14 +35,8 @@ const std::vector<std::string_view>& systemTableStatements()
         "sWords Char(100))",
         "CREATE TABLE KsFormHeadNote(nFlag Long,nForm Long,bIsTail Long,\t\tnRow Long,nColPecent Long,bIsUse Long,"
         "bIsSystem Long,sNote Char(20),sWords Char(200))",
-        "CREATE TABLE KSPAGESET(nFlag LONG,sFieldMode CHAR(20),AllPage LONG,SelectPage LONG,MaxPage LONG,"
-        "FromPage LONG,ToPage LONG,PageRow LONG,PageWidth LONG,PageLength LONG,PageLeft LONG,PageTop LONG,"
-        "PageRight LONG,PageBottom LONG,PageCopies LONG,TopicColor LONG,HeadColor LONG,TextColor LONG,"
-        "TailColor LONG,OutBox LONG,FormLine LONG)",
-        "CREATE TABLE KSFONT(nFlag LONG,sFieldMode CHAR(20),nOrd LONG,lfHeight LONG,lfWidth LONG,"
-        "lfEscapement LONG,lfOrientation LONG,lfWeight LONG,lfItalic LONG,lfUnderline LONG,lfStrikeOut LONG,"
-        "lfCharSet LONG,lfOutPrecision LONG,lfClipPrecision LONG,lfQuality LONG,lfPitchAndFamily LONG,"
-        "lfFaceName CHAR(60))",
+        kCreatePageSet,
+        kCreateFont,
         kCreateFieldWidth,
     };
     return statements;

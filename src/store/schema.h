@@ -19,7 +19,9 @@ void createAllTables(Database& db);
 
 // The statement that creates SYSCSTAB, run again when a file lacks it.
 extern const std::string_view kCreateSyscstab;
-// The statement that creates FIELDWIDTH.
+// The statements that create the print-settings tables.
 extern const std::string_view kCreateFieldWidth;
+extern const std::string_view kCreatePageSet;
+extern const std::string_view kCreateFont;
 
 } // namespace kszw

@@ -48,7 +48,7 @@ void writeInitialContent(Database& db, int year)
             db.execute(kInsertRight, {std::string("102"), format("%05d", number).substr(1)});
         }
     for (const ViewKindInfo& view : kViewKinds)
-        saveViewSettings(db, viewFlag(view.kind), kDefaultFieldMode, defaultViewSettings());
+        SaveViewSettings(db, viewFlag(view.kind), kDefaultFieldMode, defaultViewSettings());
     for (const TemplateVariable& variable : kDefaultVariables)
         db.execute(kInsertVariable, {std::string(variable.name), std::string(variable.expression),
                                      std::string(variable.note), static_cast<std::int64_t>(variable.type)});
