@@ -15,6 +15,7 @@ constexpr std::array kCommands = {
     CommandInfo{cmd::kPassword, "操作员口令设置与更改", "", "", Always, "设置或更改当前操作员的口令\n口令设置"},
     CommandInfo{cmd::kPrint, "打印(&P)...", "Ctrl+P", "", ByView, "打印当前视图\n打印"},
     CommandInfo{cmd::kPrintPreview, "打印预览(&V)", "", "", ByView, "显示整页\n打印预览"},
+    CommandInfo{cmd::kExportPdf, "输出 PDF 文件(&O)...", "", "", ByView, "把当前视图的全部页输出为 PDF 文件\n输出 PDF"},
     CommandInfo{cmd::kPrintSetup, "打印设置(&R)...", "", "", Always, "改变打印机及打印选项\n打印设置"},
     CommandInfo{cmd::kPageSetup, "页面设置(&L)...", "", "", ByView, "设置当前视图的纸张、页边距、行距和字体\n页面设置"},
     CommandInfo{cmd::kCalculator, "计算器(D)", "", "", Always, "计算表达式的值\n计算器"},
@@ -97,7 +98,7 @@ const CommandInfo* findCommand(int id)
 const std::vector<MenuInfo>& mainMenu()
 {
     static const std::vector<MenuInfo> menu = {
-        {"通用服务(&F)", {cmd::kLogin, cmd::kPassword, 0, cmd::kPrint, cmd::kPrintPreview, cmd::kPrintSetup,
+        {"通用服务(&F)", {cmd::kLogin, cmd::kPassword, 0, cmd::kPrint, cmd::kPrintPreview, cmd::kExportPdf, cmd::kPrintSetup,
                           cmd::kPageSetup, 0, cmd::kCalculator, 0, cmd::kCopy, cmd::kCut, cmd::kPaste, 0, cmd::kSave,
                           cmd::kClose, 0, cmd::kExit}},
         {"记帐凭证(&E)", {cmd::kVoucherQuery, cmd::kVoucherSummary, cmd::kVoucherEntry, cmd::kVoucherReview,

@@ -49,6 +49,8 @@ inline constexpr int kTemplateVoucher = 32845;
 inline constexpr int kNextFreeNumber = 32828;
 inline constexpr int kLargestFreeNumber = 32821;
 inline constexpr int kSubjectLookup = 32826;
+// Writes every page of the active view to a PDF file.
+inline constexpr int kExportPdf = 32901;
 // Framework commands.
 inline constexpr int kFileNew = 57600;
 inline constexpr int kFileOpen = 57601;

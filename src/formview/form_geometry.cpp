@@ -108,10 +108,21 @@ FormGeometry::FormGeometry(const FormLayout& layout, const GeometryInput& input)
     const int bottomMargin = std::max(0, toY(page.pageBottom));
     const int below = m_formFootRows * rowHeight(area::kText) + m_footRows * rowHeight(area::kFoot);
     const int room = m_pageHeight - bottomMargin - m_textTop - below;
-    m_pageRows = room > 0 ? room / rowHeight(area::kText) : 0;
+    setPageRows(room > 0 ? room / rowHeight(area::kText) : 0);
+}
+
+void FormGeometry::setPageRows(int rows)
+{
+    m_pageRows = std::max(0, rows);
     m_formFootTop = m_textTop + m_pageRows * rowHeight(area::kText);
     m_footTop = m_formFootTop + m_formFootRows * rowHeight(area::kText);
     m_footBottom = m_footTop + m_footRows * rowHeight(area::kFoot);
+}
+
+void FormGeometry::limitPageRows(int rows)
+{
+    if (rows >= 0 && rows < m_pageRows)
+        setPageRows(rows);
 }
 
 int FormGeometry::rowHeight(std::string_view areaName) const

@@ -103,6 +103,9 @@ public:
 
     // Number of TEXT rows on one page; 0 when not one fits.
     int pageRows() const { return m_pageRows; }
+    // Puts fewer body rows on the page than fit (a view that splits its pages itself); the
+    // footers and foot lines follow the last row.
+    void limitPageRows(int rows);
     bool printing() const { return m_printing; }
 
     int pageWidth() const { return m_pageWidth; }   // the whole width to be shown or scrolled
@@ -145,6 +148,7 @@ public:
     int spacingForRowHeight(int rowHeight) const;
 
 private:
+    void setPageRows(int rows);
     std::array<MeasuredFont, 4> m_fonts{};
     bool m_printing = false;
     double m_dotsPerUnitX = 1;

@@ -76,6 +76,14 @@ struct ViewSettings {
     friend bool operator==(const ViewSettings&, const ViewSettings&) = default;
 };
 
+// Where a view keeps its print settings: the year data file (nullptr: not stored), the view's
+// kind number and its mode text.
+struct SettingsKey {
+    Database* db = nullptr;
+    int nFlag = 0;
+    std::string fieldMode = "0";
+};
+
 // The default page and fonts (no column widths).
 PageSettings defaultPageSettings();
 std::array<FontSpec, 4> defaultFonts();

@@ -7,7 +7,7 @@
 
 namespace kszw {
 
-class Clock;
+struct Clock;
 class Database;
 
 // The extension of year data files, as the program names it and as new files get it on disk.

@@ -11,6 +11,8 @@
 #include "app/ui/placeholder_view.h"
 #include "app/user_settings.h"
 #include "common/prompt.h"
+#include "formview/ui/form_printer.h"
+#include "formview/ui/form_view.h"
 
 #include <QApplication>
 #include <QFileInfo>
@@ -116,6 +118,14 @@ QWidget* CKszwAppBase::openView(ViewKind kind)
     QWidget* view = createView(kind, target);
     if (!view)
         return nullptr;
+    if (auto* form = qobject_cast<CKsFormView*>(view)) {
+        // A form view keeps its print settings in the open year file under its kind.
+        form->setPrompt(m_prompt);
+        form->setClock(m_clock);
+        form->setSettingsKey(SettingsKey{&m_env.db(), viewFlag(kind), std::string(kDefaultFieldMode)});
+        // Context-menu items the view does not run itself go through the main window.
+        connect(form, &CKsFormView::commandRequested, m_frame.get(), &CMainFrame::runCommand);
+    }
     m_frame->addChild(kind, view, target);
     return view;
 }
@@ -147,6 +157,9 @@ bool CKszwAppBase::onCommand(int id)
         help.exec();
         return true;
     }
+    case cmd::kPrintSetup:
+        printSetupWithoutView(m_prompt, m_frame.get());
+        return true;
     case cmd::kNewWindow:
         if (CChildFrame* child = m_frame->activeChild())
             openView(child->kind());

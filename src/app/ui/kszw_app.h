@@ -17,7 +17,7 @@
 namespace kszw {
 
 class CMainFrame;
-class Clock;
+struct Clock;
 class CommandTarget;
 struct Prompt;
 struct UserSettings;

@@ -16,7 +16,7 @@ class QPushButton;
 
 namespace kszw {
 
-class Clock;
+struct Clock;
 struct Prompt;
 
 // A file chooser that lives inside another dialog: its accept and reject buttons report to the

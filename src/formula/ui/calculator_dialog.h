@@ -10,7 +10,7 @@ class QPushButton;
 
 namespace kszw {
 
-class Clock;
+struct Clock;
 
 class CalculatorDialog : public QDialog {
     Q_OBJECT

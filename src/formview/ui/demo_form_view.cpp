@@ -2,6 +2,8 @@
 // right-aligned, totals in the footer row, a title, a head line and a foot line.
 #include "formview/ui/demo_form_view.h"
 
+#include "common/text.h"
+
 #include "formula/format_number.h"
 
 #include <QMenu>
@@ -46,7 +48,7 @@ CDemoFormView::CDemoFormView(Rows rows, bool editable, QWidget* parent)
     for (auto& row : m_rows)
         row.resize(kColumns);
     m_editable = editable ? 1 : 0;
-    m_head = {"单位：岚屿穗演示公司", "2007年度", "第   1 页"};
+    m_head = {"单位：岚屿穗演示公司", "2007年度", ""};
     m_foot = {"制表：张三", "复核：李四", "打印日期：2007年01月31日"};
     recomputeTotals();
 }
@@ -132,6 +134,11 @@ void CDemoFormView::DrawHeadings(QPainter& dc)
 void CDemoFormView::DrawCell(QPainter& dc, int row, int col, std::string_view area)
 {
     const CellInfo info = GetCellInfo(row, col, area, false);
+    if (area == "HEAD" && row == 0 && col == 2) {
+        // The page label follows the page being drawn.
+        DrawCellText(row, col, dc, format("第%4d 页", drawingPageNumber()), "LEFT", area);
+        return;
+    }
     if (area == "FORMHEAD") {
         DrawCellText(row, col, dc, info.text, "MID", area);
         return;

@@ -4,7 +4,9 @@
 // and form_view_mouse.cpp.
 #include "formview/ui/form_view.h"
 
+#include "app/ui/qt_prompt.h"
 #include "formview/page_rules.h"
+#include "formview/ui/form_printer.h"
 #include "formview/ui/font_mapping.h"
 
 #include "app/command_table.h"
@@ -519,7 +521,7 @@ bool CKsFormView::isCommandEnabled(int id) const
     case cmd::kFileNew: return m_editable != 0;
     case cmd::kDeleteRow: return m_editable != 0;
     case cmd::kCalculator: return true;
-    default: return false;
+    default: return isPrintCommand(id);
     }
 }
 
@@ -533,8 +535,21 @@ bool CKsFormView::runCommand(int id)
     case cmd::kRedo: Redo(); return true;
     case cmd::kDeleteRow: DeleteSelection(); return true;
     case cmd::kCalculator: openCalculator(); return true;
-    default: return false;
+    default: return runPrintCommand(*this, id, prompt());
     }
+}
+
+void CKsFormView::setSettingsKey(const SettingsKey& key)
+{
+    m_settingsKey = key;
+    if (key.db)
+        setViewSettings(LoadViewSettings(*key.db, key.nFlag, key.fieldMode));
+}
+
+Prompt& CKsFormView::prompt()
+{
+    static QtPrompt messageBoxes;
+    return m_prompt ? *m_prompt : messageBoxes;
 }
 
 // ---- calculator ----

@@ -33,6 +33,7 @@ class QTimer;
 namespace kszw {
 
 struct Clock;
+struct Prompt;
 
 // What GetCellInfo tells about a cell: its text and its input specification with the two numbers.
 struct CellInfo {
@@ -83,6 +84,12 @@ public:
     QFont areaFont(int fontIndex) const { return m_fonts[static_cast<size_t>(fontIndex)]; }
     // The clock the calculator asks for today's date.
     void setClock(const Clock& clock) { m_clock = &clock; }
+    // Where the view's print settings are stored; with a data file they are loaded from it now.
+    void setSettingsKey(const SettingsKey& key);
+    const SettingsKey& settingsKey() const { return m_settingsKey; }
+    // Where the view's messages go (message boxes unless set).
+    void setPrompt(Prompt& prompt) { m_prompt = &prompt; }
+    Prompt& prompt();
 
     // ---- layout operations (normally called from InitFormLayout) ----
     // Sets the five row counts (text rows at least 1, the others at least 0); clears the head
@@ -157,6 +164,10 @@ public:
     // The device GetPageRows (printing) measures on (a printer); a 600-dpi page when none.
     void setPrintDevice(const QPaintDevice* device) { m_printDevice = device; }
     bool isPrinting() const { return m_drawing && m_drawing->printing; }
+    // The first TEXT row of the page being drawn (the first row shown when not drawing).
+    int drawingFirstRow() const { return m_drawing ? m_drawing->firstRow : firstVisibleRow(); }
+    // The number, from 1, of the page being drawn (of the screen page when not drawing).
+    int drawingPageNumber() const;
     const FormGeometry& screenGeometry() const { return m_screen; }
 
     // ---- editing ----
@@ -286,6 +297,8 @@ private:
     const DrawingContext* m_drawing = nullptr;
     const QPaintDevice* m_printDevice = nullptr;
     const Clock* m_clock = nullptr;
+    SettingsKey m_settingsKey;
+    Prompt* m_prompt = nullptr;
     bool m_initialized = false;
 
     CellPos m_current;

@@ -66,8 +66,21 @@ void CKsFormView::OnDraw(QPainter& dc, const QPaintDevice& device, bool printing
 {
     if (!m_initialized)
         initialUpdate();
-    const FormGeometry geometry = geometryFor(device, printing);
+    FormGeometry geometry = geometryFor(device, printing);
+    // A view that splits its printed pages itself puts only its own number of rows on a page.
+    if (printing) {
+        const QPaintDevice* saved = m_printDevice;
+        m_printDevice = &device;
+        geometry.limitPageRows(GetPageRows(true));
+        m_printDevice = saved;
+    }
     drawPage(dc, geometry, printing, std::max(0, firstRow));
+}
+
+int CKsFormView::drawingPageNumber() const
+{
+    const int rows = m_drawing ? m_drawing->geometry->pageRows() : GetPageRows(false);
+    return rows > 0 ? drawingFirstRow() / rows + 1 : 1;
 }
 
 void CKsFormView::drawPage(QPainter& dc, const FormGeometry& geometry, bool printing, int firstRow)
