@@ -1,5 +1,5 @@
 // Random keystroke sequences typed into cells of every specification the system uses: the check
-// never crashes, and whatever text it lets through keeps the form the specification promises.
+// never crashes, and whatever text it lets through keeps the form its input rule promises.
 #include "formview/input_spec.h"
 
 #include "common/text.h"

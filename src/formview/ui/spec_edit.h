@@ -15,7 +15,7 @@ public:
     explicit CSpecEdit(QWidget* parent = nullptr);
 
     // The field's input specification and its two numbers (the length limit and the extra number).
-    // "MDBSTRING" is replaced here by the specification it stands for.
+    // "MDBSTRING" is replaced here by what it stands for, "STRING NOT |[]'".
     void SetInputSpec(const QString& spec, int lengthLimit, int extraNumber);
     QString inputSpec() const { return QString::fromStdString(m_spec); }
 
