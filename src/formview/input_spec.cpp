@@ -138,7 +138,9 @@ bool CheckInput(std::string_view typed, std::string_view text, int caret, std::s
     if (specText.empty())
         return true;
 
-    std::string keystroke = TypedForSpec(typed, specText);
+    // The keystroke is checked as given: a cell or field that takes "。" as "." converts it first
+    // (TypedForSpec) and inserts what it checked.
+    const std::string_view keystroke = typed;
     size_t at = byteOffset(text, caret);
     std::string candidate;
     candidate.reserve(text.size() + keystroke.size());

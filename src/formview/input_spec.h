@@ -19,7 +19,8 @@ namespace kszw {
 bool CheckInput(std::string_view typed, std::string_view text, int caret, std::string_view spec, int lengthLimit,
                 int extraNumber);
 
-// The text a keystroke inserts into a cell with this spec: a NUMBER cell takes 。 as ".".
+// The text a keystroke inserts into a cell or field with this spec: a NUMBER cell takes 。 as ".".
+// Callers convert the keystroke with it, then check and insert the result.
 std::string TypedForSpec(std::string_view typed, std::string_view spec);
 
 // True when the text is a (possibly incomplete) decimal number with at most maxInt integer digits

@@ -66,9 +66,11 @@ TEST(CheckInput, NumberCellsFollowTheirBounds)
 
 TEST(CheckInput, NumberCellTakesFullWidthStopAsPoint)
 {
+    // The check itself sees "。" as it is; the cell converts it to "." first.
     expectKeystrokes({
-        {"。", "12", 2, "NUMBER", 0, 2, true},
-        {"。", "1.2", 3, "NUMBER", 0, 0, false},
+        {"。", "12", 2, "NUMBER", 0, 2, false},
+        {".", "12", 2, "NUMBER", 0, 2, true},
+        {".", "1.2", 3, "NUMBER", 0, 0, false},
         {"。", "", 0, "STRING 0123456789.-", 0, 0, false},
     });
     EXPECT_EQ(TypedForSpec("。", "NUMBER 1 12"), ".");

@@ -356,6 +356,17 @@ void CKsFormView::SetCurrentCell(int row, int col, int caret, std::string_view a
     viewport()->update();
 }
 
+void CKsFormView::commitEnteredCell()
+{
+    if (!m_editable || m_entered.area.empty() || !cellExists(m_entered.row, m_entered.col, m_entered.area))
+        return;
+    const std::string present = GetCellInfo(m_entered.row, m_entered.col, m_entered.area, false).text;
+    if (present == m_enteredText)
+        return;
+    m_enteredText = present;
+    OnCellChanged(m_entered.row, m_entered.col, m_entered.area, present);
+}
+
 void CKsFormView::refreshEnteredText()
 {
     if (!m_entered.area.empty() && cellExists(m_entered.row, m_entered.col, m_entered.area))

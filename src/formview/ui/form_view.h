@@ -280,6 +280,9 @@ private:
     void drawTracking(QPainter& dc);
     void ensureCurrentVisible();
     void refreshEnteredText();
+    // Commits what was typed into the cell being edited (OnCellChanged when its text differs from
+    // the text it had when it was entered), before an edit that touches other cells.
+    void commitEnteredCell();
     void storeEdit(const EditRecord& before, const std::string& text, int caret);
     bool removeSelectedRows(const CellRange& range);
     void handleKey(QKeyEvent* event);

@@ -357,6 +357,7 @@ void CKsFormView::DeleteSelection()
 {
     if (!m_editable || m_current.area.empty())
         return;
+    commitEnteredCell();
     CellRange range = selection();
     if (range.area.empty())
         range = CellRange{m_current.area, m_current.row, m_current.col, m_current.row, m_current.col};
@@ -438,6 +439,7 @@ void CKsFormView::pasteText(const std::string& text)
     const CellBlock block = ParseClipboardText(text);
     if (block.empty())
         return;
+    commitEnteredCell();
     const CellPos at = m_current;
     // A value is stored only when it passes the cell's check as if typed into the empty cell.
     auto fill = [&](int row, int col, std::string_view area, const std::string& value, bool record) {

@@ -65,6 +65,9 @@ void CKsFormView::selectWhole(const std::string& zone, int row, int col)
 
 void CKsFormView::mousePressEvent(QMouseEvent* event)
 {
+    // A selection whose release never arrived (a dialog of a cell hook took it) has ended.
+    if (m_mouseState == 1)
+        m_mouseState = 0;
     if (!m_initialized || GetPageRows(false) < 1 || event->button() != Qt::LeftButton || m_mouseState != 0)
         return;
     setFocus(Qt::MouseFocusReason);
@@ -72,7 +75,7 @@ void CKsFormView::mousePressEvent(QMouseEvent* event)
     const int y = static_cast<int>(event->position().y());
     const HitResult hit = m_screen.hitTest(x, y, firstVisibleRow(), m_layout.textRows, kRuleTolerance);
     m_shiftHeld = event->modifiers().testFlag(Qt::ShiftModifier);
-    if (hit.area == area::kColumnRule || (hit.area == area::kFootColumnRule && hit.row == 0)) {
+    if (hit.area == area::kColumnRule) {
         m_mouseState = 2;
         m_drag = Drag{std::string(area::kColumnRule), hit.col, x};
         viewport()->update();
@@ -113,13 +116,19 @@ void CKsFormView::mouseMoveEvent(QMouseEvent* event)
         return;
     }
     const HitResult hit = m_screen.hitTest(x, y, first, m_layout.textRows, kRuleTolerance);
+    if (m_mouseState == 1 && !(event->buttons() & Qt::LeftButton)) {
+        // The release went elsewhere (a dialog took it): selecting has ended.
+        m_mouseState = 0;
+    }
     if (m_mouseState == 1) {
         if (m_current.area == area::kText) {
             int row = hit.row;
             if (y < m_screen.textTop())
                 row = std::max(0, first - 1);
-            else if (y >= m_screen.formFootTop() || hit.row < 0)
+            else if (y >= m_screen.formFootTop())
                 row = std::min(m_layout.textRows - 1, first + m_screen.pageRows());
+            else if (row < 0) // beside the table: the row at the mouse's height
+                row = std::min(m_layout.textRows - 1, first + (y - m_screen.textTop()) / m_screen.rowHeight(area::kText));
             if (m_selectionKind == area::kTextLeft) {
                 SetCurrentCell(row, 0, 0, area::kText, true);
                 return;
@@ -135,8 +144,10 @@ void CKsFormView::mouseMoveEvent(QMouseEvent* event)
                                                                                                             : -1;
             if (col < 0)
                 col = m_current.col;
-            SetCurrentCell(row, col, 0, area::kText, true);
-        } else if (hit.area == m_current.area) {
+            // Moving inside the current cell changes nothing: the caret stays where the click put it.
+            if (row != m_current.row || col != m_current.col)
+                SetCurrentCell(row, col, 0, area::kText, true);
+        } else if (hit.area == m_current.area && (hit.row != m_current.row || hit.col != m_current.col)) {
             SetCurrentCell(hit.row, hit.col, caretAtX(hit.row, hit.col, hit.area, x), hit.area, true);
         }
         return;

@@ -44,9 +44,11 @@ void CSpecEdit::typeText(const QString& text)
 {
     const QList<uint> characters = text.toUcs4();
     for (uint code : characters) {
-        const QString character = QString::fromUcs4(reinterpret_cast<const char32_t*>(&code), 1);
-        if (character.at(0).isNonCharacter() || code < 0x20)
+        const QString typed = QString::fromUcs4(reinterpret_cast<const char32_t*>(&code), 1);
+        if (typed.at(0).isNonCharacter() || code < 0x20)
             continue;
+        // A NUMBER field takes the full-width stop as the decimal point, as the form's cells do.
+        const QString character = QString::fromStdString(TypedForSpec(typed.toStdString(), m_spec));
         if (accepts(character))
             insert(character);
     }

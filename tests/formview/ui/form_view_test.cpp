@@ -150,6 +150,9 @@ private slots:
     void commandsOfTheMainWindow();
     void calculatorSendsIntoCurrentCell();
     void onlyVisibleRowsArePainted();
+    void movingInsideTheClickedCellKeepsTheCaret();
+    void selectingBesideTheTableFollowsTheRowAtTheMouse();
+    void aRefusedPasteStillCommitsWhatWasTyped();
     void screenshot();
 };
 
@@ -670,6 +673,58 @@ void FormViewTest::onlyVisibleRowsArePainted()
     const int printed = view.GetPageRows(true);
     QVERIFY(printed > 0);
     QCOMPARE(view.GetPageCount(true), (200000 - 1) / printed + 1);
+}
+
+void FormViewTest::movingInsideTheClickedCellKeepsTheCaret()
+{
+    RecordingView view(CDemoFormView::sampleRows(3));
+    prepare(view);
+    const QPoint at = cellCenter(view, "TEXT", 0, 2);
+    QTest::mousePress(view.viewport(), Qt::LeftButton, {}, at);
+    const int caret = view.currentCell().caret;
+    QVERIFY(caret > 0);
+    const QPoint nudged = at + QPoint(1, 0);
+    QMouseEvent move(QEvent::MouseMove, nudged, view.viewport()->mapToGlobal(nudged), Qt::NoButton, Qt::LeftButton,
+                     Qt::NoModifier);
+    QApplication::sendEvent(view.viewport(), &move);
+    QTest::mouseRelease(view.viewport(), Qt::LeftButton, {}, nudged);
+    QVERIFY(!view.hasSelection());
+    QCOMPARE(view.currentCell().caret, caret);
+    QVERIFY(!view.isCommandEnabled(cmd::kCut));
+}
+
+void FormViewTest::selectingBesideTheTableFollowsTheRowAtTheMouse()
+{
+    RecordingView view(CDemoFormView::sampleRows(3));
+    prepare(view);
+    const QPoint start = cellCenter(view, "TEXT", 0, 0);
+    QTest::mousePress(view.viewport(), Qt::LeftButton, {}, start);
+    const int right = view.screenGeometry().columnEdge(view.columnCount()) - view.horizontalScrollBar()->value();
+    const QPoint beside(right + 20, start.y());
+    QMouseEvent move(QEvent::MouseMove, beside, view.viewport()->mapToGlobal(beside), Qt::NoButton, Qt::LeftButton,
+                     Qt::NoModifier);
+    QApplication::sendEvent(view.viewport(), &move);
+    QTest::mouseRelease(view.viewport(), Qt::LeftButton, {}, beside);
+    QCOMPARE(view.currentCell().row, 0);
+}
+
+void FormViewTest::aRefusedPasteStillCommitsWhatWasTyped()
+{
+    RecordingView view(CDemoFormView::sampleRows(3));
+    prepare(view);
+    view.SetCurrentCell(1, 2, 0, "TEXT");
+    typeText(&view, QStringLiteral("ab"));
+    const std::string typed = view.cell(1, 2);
+    QVERIFY(typed.rfind("ab", 0) == 0);
+    view.changes.clear();
+    // Far too long for the summary cell: refused as a whole.
+    view.pasteText(std::string(200, 'x'));
+    QCOMPARE(view.cell(1, 2), typed);
+    press(&view, Qt::Key_Tab);
+    QCOMPARE(view.changes.size(), size_t(1));
+    QCOMPARE(std::get<0>(view.changes[0]), 1);
+    QCOMPARE(std::get<1>(view.changes[0]), 2);
+    QCOMPARE(std::get<3>(view.changes[0]), typed);
 }
 
 void FormViewTest::screenshot()
