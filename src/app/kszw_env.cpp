@@ -209,6 +209,7 @@ void CKszwEnv::completeLogin(UserSettings& settings)
     loadPermissions();
     settings.setValue(kDataDirKey, m_filePath);
     settings.setValue(kOperatorKey, m_operatorCode);
+    rememberRecentFile(settings, m_filePath);
     if (!m_db.tableExists("SYSCSTAB"))
         m_db.execute(kCreateSyscstab);
 }

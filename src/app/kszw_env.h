@@ -43,7 +43,7 @@ public:
     bool passwordMatches(std::string_view typed) const { return typed == m_password; }
 
     // The last step of a login: loads the permission text, remembers the file and operator in the
-    // user's settings and creates SYSCSTAB when the file lacks it.
+    // user's settings (and the file in the recent list) and creates SYSCSTAB when the file lacks it.
     void completeLogin(UserSettings& settings);
     // Loads the operator's permission codes, each followed by one blank.
     void loadPermissions();

@@ -6,17 +6,26 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace kszw {
 
 inline constexpr std::string_view kDataDirKey = "DataDir";
 inline constexpr std::string_view kOperatorKey = "Opno";
+// The year data files opened last, newest first, one per line.
+inline constexpr std::string_view kRecentFilesKey = "RecentFiles";
+inline constexpr int kRecentFileCount = 4;
 
 struct UserSettings {
     virtual ~UserSettings() = default;
     virtual std::optional<std::string> value(std::string_view key) const = 0;
     virtual void setValue(std::string_view key, std::string_view value) = 0;
 };
+
+// The recent year data files, newest first (at most kRecentFileCount).
+std::vector<std::string> recentFiles(const UserSettings& settings);
+// Puts a file first in the recent list, dropping an older entry of it and the oldest beyond the count.
+void rememberRecentFile(UserSettings& settings, std::string_view path);
 
 // Settings held in memory: for tests and the command line.
 class MemoryUserSettings : public UserSettings {

@@ -341,3 +341,29 @@ TEST_F(Login, ANewLoginReplacesTheOpenFile)
 
 } // namespace
 } // namespace kszw
+
+namespace kszw {
+namespace {
+
+TEST(RecentFiles, KeepTheLastFourNewestFirstWithoutRepeats)
+{
+    MemoryUserSettings settings;
+    EXPECT_TRUE(recentFiles(settings).empty());
+    for (const char* file : {"/a/2023.ksk", "/a/2024.ksk", "/b/2025.ksk", "/a/2024.ksk", "/c/2026.ksk", "/d/2026.ksk"})
+        rememberRecentFile(settings, file);
+    EXPECT_EQ(recentFiles(settings),
+              (std::vector<std::string>{"/d/2026.ksk", "/c/2026.ksk", "/a/2024.ksk", "/b/2025.ksk"}));
+}
+
+TEST_F(Login, ALoginPutsTheFileFirstInTheRecentList)
+{
+    std::string path = yearFile(2026);
+    MemoryUserSettings settings;
+    rememberRecentFile(settings, "/elsewhere/2025.ksk");
+    ASSERT_TRUE(confirmLogin(env, path, "102", "", prompt));
+    env.completeLogin(settings);
+    EXPECT_EQ(recentFiles(settings), (std::vector<std::string>{path, "/elsewhere/2025.ksk"}));
+}
+
+} // namespace
+} // namespace kszw

@@ -93,6 +93,10 @@ std::optional<LoginChoice> CKszwAppBase::askLogin(const QString& initialFile)
     if (current.isEmpty())
         current = QString::fromStdString(m_settings.value(kOperatorKey).value_or(""));
     CKszwFileDlg dialog(m_prompt, m_clock, initialFile, current, m_frame.get());
+    QStringList recent;
+    for (const std::string& file : recentFiles(m_settings))
+        recent << QString::fromStdString(file);
+    dialog.setRecentFiles(recent);
     if (dialog.exec() != QDialog::Accepted)
         return std::nullopt;
     return LoginChoice{dialog.chosenFile(), dialog.chosenOperator()};

@@ -98,6 +98,17 @@ CKszwFileDlg::CKszwFileDlg(Prompt& prompt, const Clock& clock, const QString& in
     m_password->setFocus();
 }
 
+void CKszwFileDlg::setRecentFiles(const QStringList& files)
+{
+    QStringList folders;
+    for (const QString& file : files) {
+        const QString folder = QFileInfo(file).absolutePath();
+        if (!folders.contains(folder))
+            folders << folder;
+    }
+    m_chooser->setHistory(folders);
+}
+
 void CKszwFileDlg::selectFile(const QString& path)
 {
     QFileInfo info(path);

@@ -42,6 +42,9 @@ public:
     CKszwFileDlg(Prompt& prompt, const Clock& clock, const QString& initialFile, const QString& currentOperator,
                  QWidget* parent = nullptr);
 
+    // The recent year data files: their folders are offered in the chooser's history.
+    void setRecentFiles(const QStringList& files);
+
     // The file and operator confirmed by "确定".
     QString chosenFile() const { return m_chosenFile; }
     QString chosenOperator() const { return m_chosenOperator; }
