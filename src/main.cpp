@@ -13,6 +13,7 @@
 #include <QLibraryInfo>
 #include <QTranslator>
 #include <QMessageBox>
+#include <QSessionManager>
 #include <QStyleFactory>
 
 namespace {
@@ -61,6 +62,13 @@ int main(int argc, char** argv)
     kszw::SystemClock clock;
     kszw::CKszwApp app(prompt, settings, clock);
     prompt.setParent(app.mainFrame());
+    // When the desktop session asks whether it may end, the child windows are closed as on exit;
+    // one that refuses (unsaved work) cancels the shutdown.
+    QObject::connect(&application, &QGuiApplication::commitDataRequest, &application,
+                     [&app](QSessionManager& manager) {
+                         if (!app.mainFrame()->closeChildren())
+                             manager.cancel();
+                     });
     if (!app.start(QApplication::arguments().mid(1)))
         return 1;
     return QApplication::exec();

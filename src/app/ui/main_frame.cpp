@@ -253,17 +253,22 @@ void CMainFrame::arrangeIcons()
     }
 }
 
-void CMainFrame::closeEvent(QCloseEvent* event)
+bool CMainFrame::closeChildren()
 {
     // Child windows close one at a time, the active one first; one that refuses stops the closing.
     const QList<QMdiSubWindow*> windows = m_mdi->subWindowList(QMdiArea::ActivationHistoryOrder);
-    for (auto it = windows.rbegin(); it != windows.rend(); ++it) {
-        if (!(*it)->close()) {
-            event->ignore();
-            return;
-        }
-    }
-    event->accept();
+    for (auto it = windows.rbegin(); it != windows.rend(); ++it)
+        if (!(*it)->close())
+            return false;
+    return true;
+}
+
+void CMainFrame::closeEvent(QCloseEvent* event)
+{
+    if (closeChildren())
+        event->accept();
+    else
+        event->ignore();
 }
 
 bool CMainFrame::event(QEvent* event)

@@ -43,6 +43,9 @@ public:
     int childCount() const;
     QMdiArea* mdiArea() const { return m_mdi; }
 
+    // Closes the child windows, the active one first; false when one refuses (the rest stay).
+    bool closeChildren();
+
     QAction* action(int id) const;
     // Whether a command is enabled right now by its rule.
     bool isCommandEnabledNow(int id) const;

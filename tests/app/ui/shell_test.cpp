@@ -12,6 +12,7 @@
 #include "store/year_file.h"
 
 #include <QAction>
+#include <QCloseEvent>
 #include <QLabel>
 #include <QMenuBar>
 #include <QMdiArea>
@@ -49,6 +50,12 @@ const int kGatedCommands[] = {
     cmd::kSubjectQuery,    cmd::kSubjectPrint,      cmd::kSubjectSetup,   cmd::kOpeningBalances,
     cmd::kCurrencies,      cmd::kExchangeRates,     cmd::kOperators,      cmd::kNewYear,
     cmd::kCarryForward,    cmd::kCopySets,          cmd::kNewAccountSet,  cmd::kAccountSetInfo,
+};
+
+// A view with unsaved work that refuses to close.
+class RefusingView : public QWidget {
+protected:
+    void closeEvent(QCloseEvent* event) override { event->ignore(); }
 };
 
 const int kAdministrationCommands[] = {cmd::kOperators,    cmd::kNewYear,       cmd::kCarryForward,
@@ -156,6 +163,23 @@ private slots:
         frame->runCommand(cmd::kNewWindow);
         QCOMPARE(frame->childCount(), 3);
         QCOMPARE(frame->activeChild()->kind(), ViewKind::ThreeColumnLedger);
+    }
+
+    void closingStopsAtAChildWindowThatRefuses()
+    {
+        auto app = loggedIn(QStringLiteral("102"));
+        QVERIFY(app);
+        CMainFrame* frame = app->mainFrame();
+        frame->runCommand(cmd::kThreeColumnLedger);
+        frame->addChild(ViewKind::VoucherEntry, new RefusingView, nullptr);
+        QCOMPARE(frame->childCount(), 2);
+        // The active window refuses first: nothing closes and the program keeps running.
+        QVERIFY(!frame->close());
+        QCOMPARE(frame->childCount(), 2);
+        // With the refusing window behind another, the active one closes, then closing stops.
+        frame->runCommand(cmd::kThreeColumnLedger);
+        QVERIFY(!frame->closeChildren());
+        QTRY_COMPARE(frame->childCount(), 2);
     }
 
     void aCommandWithoutItsDialogSaysSoPlainly()
