@@ -2,20 +2,16 @@
 #include "formula/caculate.h"
 
 #include "common/clock.h"
+#include "formula/evaluation_cases.h"
 
 #include <gtest/gtest.h>
 
 namespace kszw {
 namespace {
 
-struct FunctionCase {
-    const char* expression;
-    ValueType type;
-    const char* value;
-};
-
-constexpr ValueType N = ValueType::Number;
-constexpr ValueType S = ValueType::String;
+using test::N;
+using test::S;
+using FunctionCase = test::ValueCase;
 
 TEST(EvaluatorFunctions, ComputeTheirResults)
 {
@@ -90,15 +86,9 @@ TEST(EvaluatorFunctions, ComputeTheirResults)
         {"left(\"(\"+\")\",1)", S, "("},
     };
     FixedClock clock({2007, 3, 15});
-    for (const FunctionCase& c : cases) {
-        CCaculate evaluator;
-        evaluator.SetClock(clock);
-        std::string value;
-        ValueType type = ValueType::Number;
-        EXPECT_TRUE(evaluator.Evaluate(value, type, c.expression)) << c.expression;
-        EXPECT_EQ(type, c.type) << c.expression;
-        EXPECT_EQ(value, c.value) << c.expression;
-    }
+    CCaculate evaluator;
+    evaluator.SetClock(clock);
+    test::expectValues(evaluator, cases);
 }
 
 struct FunctionErrorCase {

@@ -3,6 +3,7 @@
 #include "formula/caculate.h"
 
 #include "common/clock.h"
+#include "formula/evaluation_cases.h"
 
 #include <gtest/gtest.h>
 
@@ -11,37 +12,11 @@
 namespace kszw {
 namespace {
 
-struct Result {
-    bool ok = false;
-    ValueType type = ValueType::Number;
-    std::string value;
-    int code = 0;
-    std::string message;
-    int position = 0;
-};
-
-Result run(CCaculate& evaluator, std::string_view expression)
-{
-    Result result;
-    result.ok = evaluator.Evaluate(result.value, result.type, expression);
-    evaluator.GetError(result.code, result.message, result.position);
-    return result;
-}
-
-Result run(std::string_view expression)
-{
-    CCaculate evaluator;
-    return run(evaluator, expression);
-}
-
-struct ValueCase {
-    const char* expression;
-    ValueType type;
-    const char* value;
-};
-
-constexpr ValueType N = ValueType::Number;
-constexpr ValueType S = ValueType::String;
+using test::N;
+using test::Result;
+using test::run;
+using test::S;
+using test::ValueCase;
 
 TEST(Evaluator, EvaluatesOperatorsByPrecedence)
 {
@@ -81,12 +56,8 @@ TEST(Evaluator, EvaluatesOperatorsByPrecedence)
         {"0-0", N, "0.000000"},
         {"1000000*1000000", N, "1000000000000.000000"},
     };
-    for (const ValueCase& c : cases) {
-        Result result = run(c.expression);
-        EXPECT_TRUE(result.ok) << c.expression << ": " << result.message;
-        EXPECT_EQ(result.type, c.type) << c.expression;
-        EXPECT_EQ(result.value, c.value) << c.expression;
-    }
+    CCaculate evaluator;
+    test::expectValues(evaluator, cases);
 }
 
 TEST(Evaluator, MixesNumbersAndStringsAsText)
@@ -112,12 +83,8 @@ TEST(Evaluator, MixesNumbersAndStringsAsText)
         {"\"\"", S, ""},
         {"\"a+b\"", S, "a+b"},
     };
-    for (const ValueCase& c : cases) {
-        Result result = run(c.expression);
-        EXPECT_TRUE(result.ok) << c.expression << ": " << result.message;
-        EXPECT_EQ(result.type, c.type) << c.expression;
-        EXPECT_EQ(result.value, c.value) << c.expression;
-    }
+    CCaculate evaluator;
+    test::expectValues(evaluator, cases);
 }
 
 TEST(Evaluator, EmptyExpressionSucceedsWithoutValue)
