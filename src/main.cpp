@@ -44,7 +44,6 @@ int main(int argc, char** argv)
     KszwApplication application(argc, argv);
     QApplication::setOrganizationName(QStringLiteral("KsFiles"));
     QApplication::setApplicationName(QString::fromUtf8(kszw::app_text::kProgramKey));
-    QApplication::setApplicationDisplayName(QString::fromUtf8(kszw::app_text::kProgramTitle));
     QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
     // The toolkit's own texts (file chooser, standard buttons) in Chinese.
     QTranslator toolkitTexts;
