@@ -37,7 +37,7 @@ run: demo
 	fi
 
 bench: build
-	@for b in $(BUILD_DIR)/*_bench; do [ -x "$$b" ] && "$$b"; done; true
+	@for b in $(BUILD_DIR)/*_bench; do [ -x "$$b" ] && QT_QPA_PLATFORM=$${QT_QPA_PLATFORM:-offscreen} "$$b"; done; true
 
 clean:
 	rm -rf $(BUILD_DIR)
