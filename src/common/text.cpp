@@ -126,6 +126,22 @@ bool equalsIgnoreCase(std::string_view a, std::string_view b)
     return a.size() == b.size() && toUpperAscii(a) == toUpperAscii(b);
 }
 
+std::string replaceAll(std::string_view text, std::string_view from, std::string_view to)
+{
+    if (from.empty())
+        return std::string(text);
+    std::string result;
+    result.reserve(text.size());
+    size_t start = 0;
+    for (size_t found = text.find(from); found != std::string_view::npos; found = text.find(from, start)) {
+        result.append(text.substr(start, found - start));
+        result.append(to);
+        start = found + from.size();
+    }
+    result.append(text.substr(start));
+    return result;
+}
+
 bool isAllDigits(std::string_view text)
 {
     if (text.empty())

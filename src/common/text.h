@@ -31,6 +31,9 @@ std::string toUpperAscii(std::string_view text);
 std::string toLowerAscii(std::string_view text);
 bool equalsIgnoreCase(std::string_view a, std::string_view b);
 
+// The text with every occurrence of `from` replaced by `to`, left to right, without overlaps.
+std::string replaceAll(std::string_view text, std::string_view from, std::string_view to);
+
 // True when the text is non-empty and made of the digits 0-9 only.
 bool isAllDigits(std::string_view text);
 

@@ -2,6 +2,8 @@
 // units and then tidied by a fixed sequence of replacements that merges runs of 零.
 #include "formula/chinese_amounts.h"
 
+#include "common/text.h"
+
 #include "formula/format_number.h"
 
 #include <cmath>
@@ -13,20 +15,6 @@ namespace {
 
 constexpr std::string_view kCapitalDigits[10] = {"零", "壹", "贰", "叁", "肆", "伍", "陆", "柒", "捌", "玖"};
 constexpr std::string_view kChineseDigits[10] = {"○", "一", "二", "三", "四", "五", "六", "七", "八", "九"};
-
-void replaceAll(std::string& text, std::string_view from, std::string_view to)
-{
-    std::string result;
-    result.reserve(text.size());
-    size_t start = 0;
-    for (size_t found = text.find(from); found != std::string::npos; found = text.find(from, start)) {
-        result.append(text, start, found - start);
-        result.append(to);
-        start = found + from.size();
-    }
-    result.append(text, start, std::string::npos);
-    text.swap(result);
-}
 
 // The unit written after a digit at a place (0 the yuan digit, −1 jiao, −2 fen). A zero digit
 // keeps only the units that the tidying replacements need: 元, 万, 亿 and the jiao and fen units.
@@ -80,16 +68,16 @@ std::string AmountInCapitals(double money)
         text.append(placeUnit(place, digit == 0));
     }
 
-    replaceAll(text, "零零", "零");
-    replaceAll(text, "零零", "零");
-    replaceAll(text, "零亿", "亿");
-    replaceAll(text, "亿零万零元", "亿元");
-    replaceAll(text, "零万", "万");
-    replaceAll(text, "万零元", "万元");
-    replaceAll(text, "零元", "元");
-    replaceAll(text, "零角零分", "");
-    replaceAll(text, "零角", "零");
-    replaceAll(text, "零分", "");
+    text = replaceAll(text, "零零", "零");
+    text = replaceAll(text, "零零", "零");
+    text = replaceAll(text, "零亿", "亿");
+    text = replaceAll(text, "亿零万零元", "亿元");
+    text = replaceAll(text, "零万", "万");
+    text = replaceAll(text, "万零元", "万元");
+    text = replaceAll(text, "零元", "元");
+    text = replaceAll(text, "零角零分", "");
+    text = replaceAll(text, "零角", "零");
+    text = replaceAll(text, "零分", "");
     if (digits[digits.size() - 2] == '0' && digits[digits.size() - 1] == '0')
         text.append("整");
     return text;

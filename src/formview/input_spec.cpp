@@ -19,30 +19,12 @@ constexpr std::string_view kMdbString = "MDBSTRING";
 constexpr std::string_view kMdbReplacement = "STRING NOT |[]'";
 constexpr std::string_view kFullWidthStop = "。";
 
-bool startsWith(std::string_view text, std::string_view prefix)
-{
-    return text.substr(0, prefix.size()) == prefix;
-}
-
 std::string removeBlanks(std::string_view text)
 {
     std::string result;
     for (char c : text)
         if (c != ' ')
             result += c;
-    return result;
-}
-
-std::string replaceAll(std::string_view text, std::string_view from, std::string_view to)
-{
-    std::string result;
-    size_t start = 0;
-    for (size_t found = text.find(from); found != std::string_view::npos; found = text.find(from, start)) {
-        result.append(text.substr(start, found - start));
-        result.append(to);
-        start = found + from.size();
-    }
-    result.append(text.substr(start));
     return result;
 }
 
@@ -71,7 +53,7 @@ bool checkNumber(std::string_view candidate, std::string_view spec, int lengthLi
     double high = ReadNumber(upper);
     if (lower != "-") {
         if (low > -0.0000001) {
-            if (v < 0 || startsWith(candidate, "-"))
+            if (v < 0 || candidate.starts_with("-"))
                 return false;
         } else if (v < low) {
             return false;
@@ -148,11 +130,11 @@ bool CheckInput(std::string_view typed, std::string_view text, int caret, std::s
     candidate.append(keystroke);
     candidate.append(text.substr(at));
 
-    if (startsWith(specText, kNumberKeyword))
+    if (specText.starts_with(kNumberKeyword))
         return checkNumber(candidate, specText, lengthLimit, extraNumber);
-    if (startsWith(specText, kClassKeyword))
+    if (specText.starts_with(kClassKeyword))
         return checkClassNumber(candidate, at >= text.size(), specText, lengthLimit);
-    if (startsWith(specText, kStringKeyword))
+    if (specText.starts_with(kStringKeyword))
         return checkString(keystroke, candidate, specText, lengthLimit);
     return true;
 }
@@ -165,7 +147,7 @@ bool IsNumberText(std::string_view candidate, int maxInt, int maxDec)
         return false;
     if (minus == 0)
         s.remove_prefix(1);
-    if (startsWith(s, "0."))
+    if (s.starts_with("0."))
         s.remove_prefix(1);
     size_t point = s.find('.');
     std::string_view integer = s.substr(0, point);
@@ -188,7 +170,7 @@ bool IsClassNumber(std::string_view candidate, int maxSep, std::string_view sepa
     if (separator.empty())
         separator = "-";
     std::string doubled = std::string(separator) + std::string(separator);
-    if (candidate.find(doubled) != std::string_view::npos || startsWith(candidate, separator) ||
+    if (candidate.find(doubled) != std::string_view::npos || candidate.starts_with(separator) ||
         (candidate.size() >= separator.size() && candidate.substr(candidate.size() - separator.size()) == separator))
         return false;
     int separators = 0;
@@ -207,25 +189,25 @@ bool IsClassNumber(std::string_view candidate, int maxSep, std::string_view sepa
 
 bool MatchesClass(std::string_view classText, std::string_view character)
 {
-    if (startsWith(classText, "NOT"))
+    if (classText.starts_with("NOT"))
         return true;
     if (character.empty())
         return false;
     unsigned char c = static_cast<unsigned char>(character[0]);
     bool ascii = character.size() == 1 && c < 0x80;
-    if (startsWith(classText, "UPPERCHAR"))
+    if (classText.starts_with("UPPERCHAR"))
         return ascii && c >= 'A' && c <= 'Z';
-    if (startsWith(classText, "LOWERCHAR"))
+    if (classText.starts_with("LOWERCHAR"))
         return ascii && c >= 'a' && c <= 'z';
-    if (startsWith(classText, "SPACE"))
+    if (classText.starts_with("SPACE"))
         return ascii && std::isspace(c) != 0;
-    if (startsWith(classText, "DIGIT"))
+    if (classText.starts_with("DIGIT"))
         return ascii && c >= '0' && c <= '9';
-    if (startsWith(classText, "ASCII"))
+    if (classText.starts_with("ASCII"))
         return ascii;
-    if (startsWith(classText, "CHAR_DIGIT"))
+    if (classText.starts_with("CHAR_DIGIT"))
         return ascii && std::isalnum(c) != 0;
-    if (startsWith(classText, "CHAR"))
+    if (classText.starts_with("CHAR"))
         return ascii && std::isalpha(c) != 0;
     return classText.find(character) != std::string_view::npos;
 }

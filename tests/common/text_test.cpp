@@ -62,6 +62,9 @@ TEST(TextCase, ComparesAsciiWithoutCase)
     EXPECT_FALSE(isAllDigits(""));
     EXPECT_FALSE(isAllDigits("2O26"));
     EXPECT_EQ(format("%-8s|%3d", "ab", 7), "ab      |  7");
+    EXPECT_EQ(replaceAll("零零零元", "零零", "零"), "零零元"); // left to right, no overlaps
+    EXPECT_EQ(replaceAll("1。5。", "。", "."), "1.5.");
+    EXPECT_EQ(replaceAll("abc", "", "x"), "abc");
 }
 
 TEST(Dates, DaysInMonthFollowTheGregorianLeapRule)

@@ -1,5 +1,6 @@
 #include "app/ui/help_dialog.h"
 
+#include "app/ui/qt_prompt.h"
 #include "app/command_table.h"
 
 #include <QDialogButtonBox>
@@ -14,9 +15,7 @@ namespace {
 
 QString fromView(std::string_view text)
 {
-    QString result = QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-    result.remove(QLatin1Char('&'));
-    return result;
+    return qtText(text).remove(QLatin1Char('&'));
 }
 
 } // namespace

@@ -1,5 +1,6 @@
 #include "app/ui/kszw_app.h"
 
+#include "app/ui/qt_prompt.h"
 #include "app/command_table.h"
 #include "app/ui/about_dialog.h"
 #include "formula/ui/calculator_dialog.h"
@@ -28,7 +29,7 @@ QString commandName(int id)
     const CommandInfo* info = findCommand(id);
     if (!info)
         return {};
-    QString text = QString::fromUtf8(info->text.data(), static_cast<qsizetype>(info->text.size()));
+    QString text = qtText(info->text);
     text.remove(QLatin1Char('&'));
     int bracket = text.indexOf(QLatin1Char('('));
     return bracket > 0 ? text.left(bracket) : text;

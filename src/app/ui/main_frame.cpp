@@ -1,5 +1,6 @@
 #include "app/ui/main_frame.h"
 
+#include "app/ui/qt_prompt.h"
 #include "app/command_table.h"
 #include "app/ui/child_frame.h"
 #include "app/ui/command_target.h"
@@ -21,15 +22,6 @@
 
 
 namespace kszw {
-
-namespace {
-
-QString fromView(std::string_view text)
-{
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
-
-} // namespace
 
 CMainFrame::CMainFrame(QWidget* parent) : QMainWindow(parent), m_mdi(new QMdiArea(this))
 {
@@ -60,12 +52,12 @@ QAction* CMainFrame::makeAction(int id)
     const CommandInfo* info = findCommand(id);
     auto* action = new QAction(this);
     if (info) {
-        action->setText(fromView(info->text));
+        action->setText(qtText(info->text));
         if (!info->shortcut.empty())
-            action->setShortcut(QKeySequence(fromView(info->shortcut)));
-        action->setStatusTip(fromView(statusPrompt(*info)));
+            action->setShortcut(QKeySequence(qtText(info->shortcut)));
+        action->setStatusTip(qtText(statusPrompt(*info)));
         action->setToolTip(QString::fromStdString(kszw::toolTip(*info)));
-        action->setWhatsThis(fromView(statusPrompt(*info)));
+        action->setWhatsThis(qtText(statusPrompt(*info)));
     }
     action->setIcon(commandIcon(id));
     action->setIconVisibleInMenu(false);
@@ -78,7 +70,7 @@ QAction* CMainFrame::makeAction(int id)
 void CMainFrame::buildMenus()
 {
     for (const MenuInfo& menuInfo : mainMenu()) {
-        QMenu* menu = menuBar()->addMenu(fromView(menuInfo.title));
+        QMenu* menu = menuBar()->addMenu(qtText(menuInfo.title));
         for (int id : menuInfo.items) {
             if (id == 0)
                 menu->addSeparator();

@@ -1,5 +1,7 @@
 #include "app/ui/placeholder_view.h"
 
+#include "app/ui/qt_prompt.h"
+
 #include <QLabel>
 #include <QVBoxLayout>
 
@@ -15,7 +17,7 @@ PlaceholderView::PlaceholderView(ViewKind kind, QWidget* parent) : QWidget(paren
     QString name;
     for (const ViewKindInfo& info : kViewKinds)
         if (info.kind == kind)
-            name = QString::fromUtf8(info.name.data(), static_cast<qsizetype>(info.name.size()));
+            name = qtText(info.name);
     setWindowTitle(name);
     auto* layout = new QVBoxLayout(this);
     auto* title = new QLabel(name, this);

@@ -23,6 +23,9 @@ private:
     QWidget* m_parent;
 };
 
+// UTF-8 text of the core as a QString.
+QString qtText(std::string_view text);
+
 // The text as a message box shows it: "\r\n", "\r" and "\v" become line breaks.
 QString displayText(std::string_view text);
 

@@ -1,22 +1,15 @@
 #include "app/ui/qt_user_settings.h"
 
+#include "app/ui/qt_prompt.h"
+
 #include <QSettings>
 
 namespace kszw {
 
-namespace {
-
-QString keyName(std::string_view key)
-{
-    return QString::fromUtf8(key.data(), static_cast<qsizetype>(key.size()));
-}
-
-} // namespace
-
 std::optional<std::string> QtUserSettings::value(std::string_view key) const
 {
     QSettings settings(QStringLiteral("KsFiles"), QStringLiteral("Kszw"));
-    QVariant value = settings.value(keyName(key));
+    QVariant value = settings.value(qtText(key));
     if (!value.isValid())
         return std::nullopt;
     return value.toString().toStdString();
@@ -25,7 +18,7 @@ std::optional<std::string> QtUserSettings::value(std::string_view key) const
 void QtUserSettings::setValue(std::string_view key, std::string_view value)
 {
     QSettings settings(QStringLiteral("KsFiles"), QStringLiteral("Kszw"));
-    settings.setValue(keyName(key), QString::fromUtf8(value.data(), static_cast<qsizetype>(value.size())));
+    settings.setValue(qtText(key), qtText(value));
 }
 
 } // namespace kszw

@@ -4,6 +4,7 @@
 // being dragged are drawn over it. Only the rows of the page are ever drawn.
 #include "formview/ui/form_view.h"
 
+#include "app/ui/qt_prompt.h"
 #include "formview/ui/font_mapping.h"
 
 #include "common/text.h"
@@ -308,7 +309,7 @@ void CKsFormView::DrawCellText(int row, int col, QPainter& dc, std::string_view 
                                m_settings.page.tailColor};
     dc.setPen(toQColor(colors[fontIndex]));
     const QFontMetrics metrics = dc.fontMetrics();
-    QString shown = QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+    QString shown = qtText(text);
     if (!percent && align != "NOCUT") {
         const int available = rect.width - 2 * cellPadding(metrics);
         while (!shown.isEmpty() && metrics.horizontalAdvance(shown) > available)

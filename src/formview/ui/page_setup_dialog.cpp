@@ -1,5 +1,6 @@
 #include "formview/ui/page_setup_dialog.h"
 
+#include "app/ui/qt_prompt.h"
 #include "app/kszw_env.h"
 #include "common/prompt.h"
 #include "formview/page_rules.h"
@@ -24,11 +25,6 @@ namespace kszw {
 namespace {
 
 const char* const kAreaNames[4] = {"标题", "页头", "正文", "页脚"};
-
-QString fromView(std::string_view text)
-{
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
 
 QDoubleSpinBox* millimetreBox(QWidget* parent, const char* name)
 {
@@ -153,8 +149,8 @@ void PageSetupDialog::refreshFontList()
         const FontSpec& font = m_settings.fonts[static_cast<size_t>(i)];
         auto* item = new QTreeWidgetItem(
             m_fonts, {QString::fromUtf8(kAreaNames[i]), QString::fromStdString(font.faceName), pointText(font.height),
-                      fromView(fontStyleName(font)), fromView(colorName(colours[i])),
-                      fromView(checkMark(font.underline != 0)), fromView(checkMark(font.strikeOut != 0))});
+                      qtText(fontStyleName(font)), qtText(colorName(colours[i])),
+                      qtText(checkMark(font.underline != 0)), qtText(checkMark(font.strikeOut != 0))});
         item->setData(0, Qt::UserRole, i);
     }
 }
