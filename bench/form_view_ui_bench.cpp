@@ -1,6 +1,6 @@
 // Benchmarks of the form view's painting: one screen page of a 200,000-row journal (at the top,
 // deep in the book, and after a scroll), and one printed page drawn on a 300-dpi image.
-#include "formview/ui/demo_form_view.h"
+#include "support/ui/journal_view.h"
 
 #include <QApplication>
 #include <QFont>
@@ -14,12 +14,12 @@
 
 namespace {
 
-using kszw::CDemoFormView;
+using kszw::JournalTestView;
 
-CDemoFormView& bookView()
+JournalTestView& bookView()
 {
-    static std::unique_ptr<CDemoFormView> view = [] {
-        auto created = std::make_unique<CDemoFormView>(CDemoFormView::sampleRows(200000), false);
+    static std::unique_ptr<JournalTestView> view = [] {
+        auto created = std::make_unique<JournalTestView>(JournalTestView::sampleRows(200000), false);
         created->resize(1280, 900);
         created->show();
         created->initialUpdate();
@@ -30,7 +30,7 @@ CDemoFormView& bookView()
 
 void BM_PaintScreenPage(benchmark::State& state)
 {
-    CDemoFormView& view = bookView();
+    JournalTestView& view = bookView();
     view.scrollToRow(static_cast<int>(state.range(0)));
     QImage image(view.viewport()->size(), QImage::Format_RGB32);
     for (auto _ : state) {
@@ -43,7 +43,7 @@ BENCHMARK(BM_PaintScreenPage)->Arg(0)->Arg(150000)->Unit(benchmark::kMillisecond
 
 void BM_ScrollAndRepaint(benchmark::State& state)
 {
-    CDemoFormView& view = bookView();
+    JournalTestView& view = bookView();
     QImage image(view.viewport()->size(), QImage::Format_RGB32);
     int row = 0;
     for (auto _ : state) {
@@ -57,7 +57,7 @@ BENCHMARK(BM_ScrollAndRepaint)->Unit(benchmark::kMillisecond);
 
 void BM_PrintedPage300Dpi(benchmark::State& state)
 {
-    CDemoFormView& view = bookView();
+    JournalTestView& view = bookView();
     QImage page(3071, 2244, QImage::Format_RGB32); // 260 × 190 mm at 300 dpi
     const int dotsPerMeter = static_cast<int>(300 / 0.0254 + 0.5);
     page.setDotsPerMeterX(dotsPerMeter);

@@ -2,10 +2,10 @@
 // and runs the login; the program ends when the login is abandoned.
 #include "app/ui/kszw_app.h"
 #include "app/ui/main_frame.h"
-#include "app/ui/qt_prompt.h"
 #include "app/ui/toolbar_icons.h"
-#include "app/ui/qt_user_settings.h"
 #include "common/clock.h"
+#include "common/ui/qt_prompt.h"
+#include "session/ui/qt_user_settings.h"
 #include "store/database_error.h"
 
 #include <QApplication>

@@ -1,13 +1,13 @@
 // kszw-cli new-set and info: creating an account set, and opening a year data file exactly like
 // the login to print its header and the operator.
-#include "app/kszw_env.h"
-#include "app/user_settings.h"
+#include "accountset/year_file.h"
 #include "cli/cli_prompt.h"
 #include "cli/commands.h"
 #include "cli/options.h"
 #include "common/clock.h"
 #include "common/text.h"
-#include "store/year_file.h"
+#include "session/kszw_env.h"
+#include "session/user_settings.h"
 
 #include <cstdio>
 

@@ -1,8 +1,8 @@
+#include "accountset/year_file.h"
 #include "formview/page_rules.h"
 #include "formview/print_settings.h"
 #include "formview/view_kinds.h"
 #include "store/database.h"
-#include "store/year_file.h"
 #include "support/temp_dir.h"
 
 #include <gtest/gtest.h>

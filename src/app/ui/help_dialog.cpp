@@ -1,7 +1,7 @@
 #include "app/ui/help_dialog.h"
 
-#include "app/ui/qt_prompt.h"
 #include "app/command_table.h"
+#include "common/ui/qt_prompt.h"
 
 #include <QDialogButtonBox>
 #include <QHeaderView>

@@ -1,19 +1,19 @@
 #include "app/ui/kszw_app.h"
 
-#include "app/ui/qt_prompt.h"
 #include "app/command_table.h"
 #include "app/ui/about_dialog.h"
-#include "formula/ui/calculator_dialog.h"
 #include "app/ui/child_frame.h"
 #include "app/ui/file_type_registration.h"
 #include "app/ui/help_dialog.h"
-#include "app/ui/login_dialog.h"
 #include "app/ui/main_frame.h"
 #include "app/ui/placeholder_view.h"
-#include "app/user_settings.h"
 #include "common/prompt.h"
+#include "common/ui/qt_prompt.h"
+#include "formula/ui/calculator_dialog.h"
 #include "formview/ui/form_printer.h"
 #include "formview/ui/form_view.h"
+#include "session/ui/login_dialog.h"
+#include "session/user_settings.h"
 
 #include <QApplication>
 #include <QFileInfo>

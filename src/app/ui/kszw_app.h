@@ -4,8 +4,9 @@
 // year-end work) and CKszwApp (vouchers, templates and the ledgers).
 #pragma once
 
-#include "app/kszw_env.h"
+#include "app/app_texts.h"
 #include "formview/view_kinds.h"
+#include "session/kszw_env.h"
 
 #include <QObject>
 #include <QString>
@@ -21,16 +22,6 @@ struct Clock;
 class CommandTarget;
 struct Prompt;
 struct UserSettings;
-
-// The texts of the application.
-namespace app_text {
-inline constexpr const char* kVersion = "1.0";
-inline constexpr const char* kExtension = "KSK";
-inline constexpr const char* kFileTypeDescription = "岚屿穗帐务数据文件";
-inline constexpr const char* kProgramKey = "Kszw";
-inline constexpr const char* kProgramTitle = "岚屿穗帐务软件";
-inline constexpr const char* kModuleCode = "ZW";
-} // namespace app_text
 
 // What the login dialog returns when confirmed.
 struct LoginChoice {

@@ -1,11 +1,12 @@
 #include "app/ui/main_frame.h"
 
-#include "app/ui/qt_prompt.h"
+#include "app/app_texts.h"
 #include "app/command_table.h"
 #include "app/ui/child_frame.h"
-#include "app/ui/command_target.h"
 #include "app/ui/lock_keys.h"
 #include "app/ui/toolbar_icons.h"
+#include "common/ui/command_target.h"
+#include "common/ui/qt_prompt.h"
 
 #include <QAction>
 #include <QApplication>
@@ -25,7 +26,7 @@ namespace kszw {
 
 CMainFrame::CMainFrame(QWidget* parent) : QMainWindow(parent), m_mdi(new QMdiArea(this))
 {
-    setWindowTitle(QString::fromUtf8(kProgramTitle));
+    setWindowTitle(QString::fromUtf8(app_text::kProgramTitle));
     m_mdi->setViewMode(QMdiArea::SubWindowView);
     m_mdi->setBackground(QColor(0x80, 0x80, 0x80));
     setCentralWidget(m_mdi);
@@ -140,7 +141,7 @@ void CMainFrame::setOperator(const QString& code, const QString& name)
 
 void CMainFrame::setDocumentTitle(const QString& unitName, const QString& path)
 {
-    setWindowTitle(QString::fromUtf8(kProgramTitle) + QStringLiteral("：") + unitName + QStringLiteral("(") + path +
+    setWindowTitle(QString::fromUtf8(app_text::kProgramTitle) + QStringLiteral("：") + unitName + QStringLiteral("(") + path +
                    QStringLiteral(")"));
 }
 

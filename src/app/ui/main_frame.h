@@ -23,8 +23,6 @@ class CommandTarget;
 class CMainFrame : public QMainWindow {
     Q_OBJECT
 public:
-    static constexpr const char* kProgramTitle = "岚屿穗帐务软件";
-
     explicit CMainFrame(QWidget* parent = nullptr);
 
     // The application's routing of the commands the main window does not run itself;

@@ -1,6 +1,6 @@
 #include "app/ui/placeholder_view.h"
 
-#include "app/ui/qt_prompt.h"
+#include "common/ui/qt_prompt.h"
 
 #include <QLabel>
 #include <QVBoxLayout>

@@ -2,7 +2,7 @@
 // plainly and enables no command.
 #pragma once
 
-#include "app/ui/command_target.h"
+#include "common/ui/command_target.h"
 #include "formview/view_kinds.h"
 
 #include <QWidget>

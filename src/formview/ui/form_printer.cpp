@@ -1,6 +1,6 @@
 #include "formview/ui/form_printer.h"
 
-#include "app/command_table.h"
+#include "common/command_ids.h"
 #include "common/prompt.h"
 #include "formview/page_rules.h"
 #include "formview/ui/form_view.h"

@@ -4,16 +4,15 @@
 // and form_view_mouse.cpp.
 #include "formview/ui/form_view.h"
 
-#include "app/ui/qt_prompt.h"
-#include "formview/page_rules.h"
-#include "formview/ui/form_printer.h"
-#include "formview/ui/font_mapping.h"
-
-#include "app/command_table.h"
 #include "common/clock.h"
+#include "common/command_ids.h"
 #include "common/text.h"
+#include "common/ui/qt_prompt.h"
 #include "formula/format_number.h"
 #include "formula/ui/calculator_dialog.h"
+#include "formview/page_rules.h"
+#include "formview/ui/font_mapping.h"
+#include "formview/ui/form_printer.h"
 
 #include <QApplication>
 #include <QClipboard>

@@ -10,7 +10,7 @@
 // Text is UTF-8; a caret is a character index into the cell text.
 #pragma once
 
-#include "app/ui/command_target.h"
+#include "common/ui/command_target.h"
 #include "formview/edit_history.h"
 #include "formview/form_geometry.h"
 #include "formview/print_settings.h"

@@ -2,12 +2,10 @@
 // A page is the grid and column headers, the view's headings, the head lines, the body rows of
 // the page and the foot lines; on screen the selection, the current cell, the caret and a rule
 // being dragged are drawn over it. Only the rows of the page are ever drawn.
-#include "formview/ui/form_view.h"
-
-#include "app/ui/qt_prompt.h"
-#include "formview/ui/font_mapping.h"
-
 #include "common/text.h"
+#include "common/ui/qt_prompt.h"
+#include "formview/ui/font_mapping.h"
+#include "formview/ui/form_view.h"
 
 #include <QPaintEvent>
 #include <QPainter>

@@ -1,10 +1,10 @@
 #include "formview/ui/page_setup_dialog.h"
 
-#include "app/ui/qt_prompt.h"
-#include "app/kszw_env.h"
 #include "common/prompt.h"
+#include "common/ui/qt_prompt.h"
 #include "formview/page_rules.h"
 #include "formview/ui/font_mapping.h"
+#include "session/kszw_env.h"
 #include "store/database.h"
 #include "store/database_error.h"
 

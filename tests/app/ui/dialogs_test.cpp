@@ -1,14 +1,14 @@
 // The dialogs of the shell: login, calculator, the spec-checking edit field, About and the
 // message boxes' text.
+#include "accountset/year_file.h"
 #include "app/ui/about_dialog.h"
-#include "app/ui/login_dialog.h"
-#include "app/ui/qt_prompt.h"
 #include "common/clock.h"
 #include "common/prompt.h"
+#include "common/ui/qt_prompt.h"
 #include "formula/ui/calculator_dialog.h"
 #include "formview/ui/spec_edit.h"
+#include "session/ui/login_dialog.h"
 #include "store/database.h"
-#include "store/year_file.h"
 
 #include <QApplication>
 #include <QClipboard>

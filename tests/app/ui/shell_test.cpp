@@ -1,15 +1,15 @@
 // The main window after login: which commands each operator gets, child windows, the login from
 // the command line and from the menu.
+#include "accountset/year_file.h"
 #include "app/command_table.h"
 #include "app/ui/child_frame.h"
 #include "app/ui/kszw_app.h"
 #include "app/ui/main_frame.h"
 #include "app/ui/placeholder_view.h"
-#include "app/user_settings.h"
 #include "common/clock.h"
 #include "common/prompt.h"
+#include "session/user_settings.h"
 #include "store/database.h"
-#include "store/year_file.h"
 
 #include <QAction>
 #include <QCloseEvent>

@@ -1,10 +1,10 @@
 // Qt Test of CKsFormView driven by keys, mouse and commands on an offscreen window: the base
 // view, adding rows, the changed-cell protocol, the keyboard table, typing through the input
 // specifications, clipboard, deletion of whole rows, undo and redo, the context menu and the
-// calculator's send-back. With KSZW_SCREENSHOT=path the filled demo view is saved as a PNG.
-#include "app/command_table.h"
+// calculator's send-back. With KSZW_SCREENSHOT=path the filled journal view is saved as a PNG.
+#include "common/command_ids.h"
 #include "formula/ui/calculator_dialog.h"
-#include "formview/ui/demo_form_view.h"
+#include "support/ui/journal_view.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -20,10 +20,10 @@ using namespace kszw;
 
 namespace {
 
-// The demo journal that also records every call of the change hooks.
-class RecordingView : public CDemoFormView {
+// The test journal that also records every call of the change hooks.
+class RecordingView : public JournalTestView {
 public:
-    using CDemoFormView::CDemoFormView;
+    using JournalTestView::JournalTestView;
     std::vector<int> rowsAdded;
     std::vector<std::tuple<int, int, int>> inserts;
     std::vector<std::tuple<int, int, std::string, std::string>> changes;
@@ -31,12 +31,12 @@ public:
     void OnRowsAdded(int count) override
     {
         rowsAdded.push_back(count);
-        CDemoFormView::OnRowsAdded(count);
+        JournalTestView::OnRowsAdded(count);
     }
     void OnInsertRows(int atRow, int lastRow, int count) override
     {
         inserts.emplace_back(atRow, lastRow, count);
-        CDemoFormView::OnInsertRows(atRow, lastRow, count);
+        JournalTestView::OnInsertRows(atRow, lastRow, count);
     }
     void OnCellChanged(int row, int col, std::string_view area, const std::string& text) override
     {
@@ -229,7 +229,7 @@ void FormViewTest::downAddsRowOnlyAfterFilledLastRow()
 
 void FormViewTest::changedCellIsCommittedOnceOnLeaving()
 {
-    RecordingView view(CDemoFormView::sampleRows(3));
+    RecordingView view(JournalTestView::sampleRows(3));
     prepare(view);
     view.SetCurrentCell(0, 2, 6, "TEXT"); // after "提取现金备用"
     typeText(&view, "a");
@@ -273,7 +273,7 @@ void FormViewTest::typingFollowsInputSpec()
     typeText(&view, "2007x01311");
     QCOMPARE(QString::fromStdString(view.cell(0, 0)), QStringLiteral("20070131"));
     // A read-only view takes nothing.
-    RecordingView readOnly(CDemoFormView::sampleRows(2), false);
+    RecordingView readOnly(JournalTestView::sampleRows(2), false);
     prepare(readOnly);
     typeText(&readOnly, "9");
     QCOMPARE(QString::fromStdString(readOnly.cell(0, 0)), QStringLiteral("20070101"));
@@ -282,7 +282,7 @@ void FormViewTest::typingFollowsInputSpec()
 
 void FormViewTest::keyboardWalksHeadTextAndFoot()
 {
-    RecordingView view(CDemoFormView::sampleRows(3));
+    RecordingView view(JournalTestView::sampleRows(3));
     prepare(view);
     view.SetCurrentCell(0, 4, 0, "TEXT");
     press(&view, Qt::Key_Up);
@@ -315,7 +315,7 @@ void FormViewTest::keyboardWalksHeadTextAndFoot()
 
 void FormViewTest::enterAtLastCellGoesToNextRow()
 {
-    RecordingView view(CDemoFormView::sampleRows(2));
+    RecordingView view(JournalTestView::sampleRows(2));
     prepare(view);
     view.SetCurrentCell(0, 5, 0, "TEXT");
     press(&view, Qt::Key_Return);
@@ -334,7 +334,7 @@ void FormViewTest::enterAtLastCellGoesToNextRow()
 
 void FormViewTest::pageDownStopsAtLastRow()
 {
-    RecordingView view(CDemoFormView::sampleRows(40), false);
+    RecordingView view(JournalTestView::sampleRows(40), false);
     prepare(view);
     const int page = view.GetPageRows(false);
     QVERIFY(page > 3 && page < 30);
@@ -355,7 +355,7 @@ void FormViewTest::pageDownStopsAtLastRow()
 
 void FormViewTest::copyOfBlockAndWholeRowPaste()
 {
-    RecordingView source(CDemoFormView::sampleRows(4));
+    RecordingView source(JournalTestView::sampleRows(4));
     prepare(source);
     source.SetCurrentCell(0, 1, 0, "TEXT");
     press(&source, Qt::Key_Down, Qt::ShiftModifier);
@@ -387,7 +387,7 @@ void FormViewTest::copyOfBlockAndWholeRowPaste()
 
 void FormViewTest::blockPasteSkipsRefusedValues()
 {
-    RecordingView view(CDemoFormView::sampleRows(3));
+    RecordingView view(JournalTestView::sampleRows(3));
     prepare(view);
     view.SetCurrentCell(1, 3, 0, "TEXT");
     view.pasteText("1002-01\tabc\t1,234.50\r\n--1\t7\n");
@@ -398,7 +398,7 @@ void FormViewTest::blockPasteSkipsRefusedValues()
     QCOMPARE(QString::fromStdString(view.cell(2, 3)), QStringLiteral("1131-003")); // "--1" refused
     QCOMPARE(QString::fromStdString(view.cell(2, 4)), QStringLiteral("7"));
     QCOMPARE(view.changes.size(), size_t(3));
-    QCOMPARE(view.columnTotal(CDemoFormView::kDebitColumn), 100.0 + 7);
+    QCOMPARE(view.columnTotal(JournalTestView::kDebitColumn), 100.0 + 7);
     QCOMPARE(QString::fromStdString(view.cell(2, 5)), QStringLiteral("")); // beyond the short row: kept
 }
 
@@ -433,7 +433,7 @@ void FormViewTest::undoAndRedoRestoreEachKeystroke()
 
 void FormViewTest::wholeRowsAreDeleted()
 {
-    RecordingView view(CDemoFormView::sampleRows(5));
+    RecordingView view(JournalTestView::sampleRows(5));
     prepare(view);
     const auto rows = view.rows();
     QTest::mouseClick(view.viewport(), Qt::LeftButton, {},
@@ -479,7 +479,7 @@ void FormViewTest::wholeRowsAreDeleted()
 
 void FormViewTest::mouseSelectsColumnsAndTable()
 {
-    RecordingView view(CDemoFormView::sampleRows(3), false);
+    RecordingView view(JournalTestView::sampleRows(3), false);
     prepare(view);
     QTest::mouseClick(view.viewport(), Qt::LeftButton, {}, cellCenter(view, "FORMHEAD", 0, 3));
     QVERIFY(view.isCommandEnabled(cmd::kCopy));
@@ -505,7 +505,7 @@ void FormViewTest::mouseSelectsColumnsAndTable()
 
 void FormViewTest::draggingRulesChangesWidthAndSpacing()
 {
-    RecordingView view(CDemoFormView::sampleRows(30));
+    RecordingView view(JournalTestView::sampleRows(30));
     view.resize(700, 600); // narrower than the table: no spare width
     view.initialUpdate();
     QVERIFY(view.horizontalScrollBar()->maximum() > 0);
@@ -542,7 +542,7 @@ void FormViewTest::draggingRulesChangesWidthAndSpacing()
 
 void FormViewTest::contextMenuEnabling()
 {
-    RecordingView readOnly(CDemoFormView::sampleRows(3), false);
+    RecordingView readOnly(JournalTestView::sampleRows(3), false);
     prepare(readOnly);
     QApplication::clipboard()->setText(QStringLiteral("x"));
     readOnly.updateFormMenu();
@@ -562,7 +562,7 @@ void FormViewTest::contextMenuEnabling()
     readOnly.updateFormMenu();
     QCOMPARE(enabled(readOnly), (QList<bool>{false, true, false, false, true, false}));
 
-    RecordingView editable(CDemoFormView::sampleRows(3));
+    RecordingView editable(JournalTestView::sampleRows(3));
     prepare(editable);
     editable.updateFormMenu();
     QCOMPARE(enabled(editable), (QList<bool>{true, true, false, false, false, true}));
@@ -583,7 +583,7 @@ void FormViewTest::contextMenuEnabling()
 
 void FormViewTest::commandsOfTheMainWindow()
 {
-    RecordingView view(CDemoFormView::sampleRows(3));
+    RecordingView view(JournalTestView::sampleRows(3));
     prepare(view);
     QVERIFY(view.isCommandEnabled(cmd::kNewVoucher));
     QVERIFY(view.isCommandEnabled(cmd::kCalculator));
@@ -608,7 +608,7 @@ void FormViewTest::commandsOfTheMainWindow()
 
 void FormViewTest::calculatorSendsIntoCurrentCell()
 {
-    RecordingView view(CDemoFormView::sampleRows(2));
+    RecordingView view(JournalTestView::sampleRows(2));
     prepare(view);
     view.SetCurrentCell(0, 4, 3, "TEXT"); // debit 100.00
     QString offered;
@@ -623,11 +623,11 @@ void FormViewTest::calculatorSendsIntoCurrentCell()
     QCOMPARE(offered, QStringLiteral("100.00"));
     QCOMPARE(view.cell(0, 4), std::string("10.5"));
     QCOMPARE(view.currentCell().caret, 0);
-    QCOMPARE(view.columnTotal(CDemoFormView::kDebitColumn), 10.5);
+    QCOMPARE(view.columnTotal(JournalTestView::kDebitColumn), 10.5);
     view.runCommand(cmd::kUndo);
     QCOMPARE(view.cell(0, 4), std::string("100.00"));
     // A read-only view takes nothing back.
-    RecordingView readOnly(CDemoFormView::sampleRows(1), false);
+    RecordingView readOnly(JournalTestView::sampleRows(1), false);
     prepare(readOnly);
     readOnly.SetCurrentCell(0, 4, 0, "TEXT");
     readOnly.SendCalculatorValue("5");
@@ -636,9 +636,9 @@ void FormViewTest::calculatorSendsIntoCurrentCell()
 
 namespace {
 
-class CountingView : public CDemoFormView {
+class CountingView : public JournalTestView {
 public:
-    using CDemoFormView::CDemoFormView;
+    using JournalTestView::JournalTestView;
     int minRow = 1 << 30;
     int maxRow = -1;
     int cells = 0;
@@ -649,7 +649,7 @@ public:
             minRow = std::min(minRow, row);
             maxRow = std::max(maxRow, row);
         }
-        CDemoFormView::DrawCell(dc, row, col, area);
+        JournalTestView::DrawCell(dc, row, col, area);
     }
 };
 
@@ -657,7 +657,7 @@ public:
 
 void FormViewTest::onlyVisibleRowsArePainted()
 {
-    CountingView view(CDemoFormView::sampleRows(200000), false);
+    CountingView view(JournalTestView::sampleRows(200000), false);
     prepare(view);
     view.SetCurrentCell(150000, 1, 0, "TEXT");
     const int page = view.GetPageRows(false);
@@ -667,7 +667,7 @@ void FormViewTest::onlyVisibleRowsArePainted()
     view.grab();
     QCOMPARE(view.minRow, view.firstVisibleRow());
     QCOMPARE(view.maxRow, view.firstVisibleRow() + page - 1);
-    QCOMPARE(view.cells, page * CDemoFormView::kColumns);
+    QCOMPARE(view.cells, page * JournalTestView::kColumns);
     QVERIFY(view.firstVisibleRow() <= 150000 && 150000 < view.firstVisibleRow() + page);
     // Pages: (rows − 1) ÷ rows per page + 1.
     const int printed = view.GetPageRows(true);
@@ -677,7 +677,7 @@ void FormViewTest::onlyVisibleRowsArePainted()
 
 void FormViewTest::movingInsideTheClickedCellKeepsTheCaret()
 {
-    RecordingView view(CDemoFormView::sampleRows(3));
+    RecordingView view(JournalTestView::sampleRows(3));
     prepare(view);
     const QPoint at = cellCenter(view, "TEXT", 0, 2);
     QTest::mousePress(view.viewport(), Qt::LeftButton, {}, at);
@@ -695,7 +695,7 @@ void FormViewTest::movingInsideTheClickedCellKeepsTheCaret()
 
 void FormViewTest::selectingBesideTheTableFollowsTheRowAtTheMouse()
 {
-    RecordingView view(CDemoFormView::sampleRows(3));
+    RecordingView view(JournalTestView::sampleRows(3));
     prepare(view);
     const QPoint start = cellCenter(view, "TEXT", 0, 0);
     QTest::mousePress(view.viewport(), Qt::LeftButton, {}, start);
@@ -710,7 +710,7 @@ void FormViewTest::selectingBesideTheTableFollowsTheRowAtTheMouse()
 
 void FormViewTest::aRefusedPasteStillCommitsWhatWasTyped()
 {
-    RecordingView view(CDemoFormView::sampleRows(3));
+    RecordingView view(JournalTestView::sampleRows(3));
     prepare(view);
     view.SetCurrentCell(1, 2, 0, "TEXT");
     typeText(&view, QStringLiteral("ab"));
@@ -730,7 +730,7 @@ void FormViewTest::aRefusedPasteStillCommitsWhatWasTyped()
 void FormViewTest::screenshot()
 {
     const QByteArray path = qgetenv("KSZW_SCREENSHOT");
-    CDemoFormView view(CDemoFormView::sampleRows(30));
+    JournalTestView view(JournalTestView::sampleRows(30));
     view.resize(1100, 720);
     view.show();
     QVERIFY(QTest::qWaitForWindowExposed(&view));

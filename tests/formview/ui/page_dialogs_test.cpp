@@ -1,12 +1,12 @@
 // The page-setup and print dialogs: their checks, what they hand back, copying a page format from
 // another year data file.
+#include "accountset/year_file.h"
 #include "common/prompt.h"
 #include "formview/print_settings.h"
 #include "formview/ui/font_mapping.h"
 #include "formview/ui/page_setup_dialog.h"
 #include "formview/ui/print_dialog.h"
 #include "store/database.h"
-#include "store/year_file.h"
 
 #include <QComboBox>
 #include <QDoubleSpinBox>

@@ -1,14 +1,14 @@
 // Printing a form view: pages split by rows per page, the "rows do not fit" refusal, PDF output
 // through the same drawing code, page setup storing the settings, stored settings read again.
+#include "accountset/year_file.h"
 #include "common/prompt.h"
 #include "formview/page_rules.h"
 #include "formview/print_settings.h"
-#include "formview/ui/demo_form_view.h"
 #include "formview/ui/form_printer.h"
 #include "formview/ui/page_setup_dialog.h"
 #include "formview/ui/print_dialog.h"
 #include "store/database.h"
-#include "store/year_file.h"
+#include "support/ui/journal_view.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -28,9 +28,9 @@ namespace {
 
 // A journal that prints a fixed number of rows per page and records, page by page, which TEXT
 // rows it drew.
-class PageRecordingView : public CDemoFormView {
+class PageRecordingView : public JournalTestView {
 public:
-    PageRecordingView(Rows rows, int printedRowsPerPage) : CDemoFormView(std::move(rows), false),
+    PageRecordingView(Rows rows, int printedRowsPerPage) : JournalTestView(std::move(rows), false),
                                                             m_rowsPerPage(printedRowsPerPage)
     {
     }
@@ -38,19 +38,19 @@ public:
 
     int GetPageRows(bool printing) const override
     {
-        return printing ? m_rowsPerPage : CDemoFormView::GetPageRows(false);
+        return printing ? m_rowsPerPage : JournalTestView::GetPageRows(false);
     }
     void DrawHeadings(QPainter& dc) override
     {
         if (isPrinting())
             pages.emplace_back();
-        CDemoFormView::DrawHeadings(dc);
+        JournalTestView::DrawHeadings(dc);
     }
     void DrawCell(QPainter& dc, int row, int col, std::string_view area) override
     {
         if (isPrinting() && area == "TEXT" && col == 0 && !pages.empty())
             pages.back().push_back(row);
-        CDemoFormView::DrawCell(dc, row, col, area);
+        JournalTestView::DrawCell(dc, row, col, area);
     }
 
 private:
@@ -91,7 +91,7 @@ private slots:
 
     void twentyFiveRowsAtTenAPagePrintThreePages()
     {
-        PageRecordingView view(CDemoFormView::sampleRows(25), 10);
+        PageRecordingView view(JournalTestView::sampleRows(25), 10);
         view.initialUpdate();
         QCOMPARE(view.GetPageCount(true), 3);
         QPdfWriter pdf(m_dir.path() + QStringLiteral("/split.pdf"));
@@ -122,7 +122,7 @@ private slots:
 
     void nothingIsPrintedWhenNotOneRowFits()
     {
-        CDemoFormView view(CDemoFormView::sampleRows(5), false);
+        JournalTestView view(JournalTestView::sampleRows(5), false);
         view.initialUpdate();
         ViewSettings settings = view.viewSettings();
         settings.page.pageRow = 1800; // 180 mm between rows on 190 mm paper
@@ -145,7 +145,7 @@ private slots:
 
     void everyPageGoesToThePdfFile()
     {
-        CDemoFormView view(CDemoFormView::sampleRows(60), false);
+        JournalTestView view(JournalTestView::sampleRows(60), false);
         view.initialUpdate();
         const int rows = view.GetPageRows(true);
         QVERIFY(rows > 0);
@@ -163,7 +163,7 @@ private slots:
     {
         if (!QPrinterInfo::availablePrinterNames().isEmpty())
             QSKIP("a printer is installed here");
-        CDemoFormView view(CDemoFormView::sampleRows(30), false);
+        JournalTestView view(JournalTestView::sampleRows(30), false);
         view.initialUpdate();
         ScriptedPrompt prompt;
         const QString file = m_dir.path() + QStringLiteral("/printed.pdf");
@@ -185,7 +185,7 @@ private slots:
         const QString path = m_dir.path() + QStringLiteral("/2026.ksk");
         createYearFile(path.toStdString(), 2026);
         Database db = Database::open(path.toStdString());
-        CDemoFormView view(CDemoFormView::sampleRows(5), true);
+        JournalTestView view(JournalTestView::sampleRows(5), true);
         view.setSettingsKey(SettingsKey{&db, 4, "0"});
         view.initialUpdate();
         const int rowsBefore = view.GetPageRows(true);
@@ -212,7 +212,7 @@ private slots:
         QCOMPARE(db.queryLong("SELECT PageRow FROM KSPAGESET WHERE nFlag=4"), 50);
 
         // A view opened later reads them again.
-        CDemoFormView again(CDemoFormView::sampleRows(5), true);
+        JournalTestView again(JournalTestView::sampleRows(5), true);
         again.setSettingsKey(SettingsKey{&db, 4, "0"});
         again.initialUpdate();
         QCOMPARE(again.viewSettings().page.pageLength, 2970);
@@ -227,13 +227,13 @@ private slots:
         ViewSettings stored = defaultViewSettings();
         stored.columnWidths = {11, 7};
         SaveViewSettings(db, 1, "0", stored);
-        CDemoFormView view(CDemoFormView::sampleRows(3), true);
+        JournalTestView view(JournalTestView::sampleRows(3), true);
         view.setSettingsKey(SettingsKey{&db, 1, "0"});
         view.initialUpdate();
         QCOMPARE(view.formLayout().columnWidths[0], 11);
         QCOMPARE(view.formLayout().columnWidths[1], 7);
         // A new year file's view prints with the default geometry.
-        CDemoFormView fresh(CDemoFormView::sampleRows(3), true);
+        JournalTestView fresh(JournalTestView::sampleRows(3), true);
         fresh.setSettingsKey(SettingsKey{&db, 4, "0"});
         QCOMPARE(fresh.viewSettings().page, defaultPageSettings());
     }

@@ -3,7 +3,7 @@
 // connection, the year and its dates and the operator from here.
 #pragma once
 
-#include "app/login_codes.h"
+#include "session/login_codes.h"
 #include "store/database.h"
 
 #include <string>

@@ -3,8 +3,7 @@
 #pragma once
 
 #include "common/prompt.h"
-
-#include <QString>
+#include "common/ui/qt_text.h"
 
 class QWidget;
 
@@ -22,11 +21,5 @@ public:
 private:
     QWidget* m_parent;
 };
-
-// UTF-8 text of the core as a QString.
-QString qtText(std::string_view text);
-
-// The text as a message box shows it: "\r\n", "\r" and "\v" become line breaks.
-QString displayText(std::string_view text);
 
 } // namespace kszw

@@ -1,6 +1,9 @@
-// Creating a year data file and an account set. An account set is a folder; each of its years is
-// one file named after the year with the extension "ksk" (2026.ksk).
+// Creating a year data file with the initial content of a new file (defaults gathered from several
+// subsystems: header, operators and rights, print settings, template variables), and creating an
+// account set, the folder that holds the year files.
 #pragma once
+
+#include "store/year_file_name.h"
 
 #include <string>
 #include <string_view>
@@ -9,13 +12,6 @@ namespace kszw {
 
 struct Clock;
 class Database;
-
-// The extension of year data files, as the program names it and as new files get it on disk.
-inline constexpr std::string_view kYearFileExtension = "KSK";
-inline constexpr std::string_view kYearFileSuffix = ".ksk";
-
-// The file name of a year: "2026.ksk".
-std::string yearFileName(int year);
 
 // Creates the year data file at path with every table and the initial content of a new file
 // (header, operators 101 and 102, their rights, print settings of every view kind, template

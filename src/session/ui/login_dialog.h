@@ -4,7 +4,7 @@
 // temporary login state of the dialog's own.
 #pragma once
 
-#include "app/kszw_env.h"
+#include "session/kszw_env.h"
 
 #include <QDialog>
 #include <QFileDialog>

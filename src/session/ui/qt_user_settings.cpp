@@ -1,6 +1,6 @@
-#include "app/ui/qt_user_settings.h"
+#include "session/ui/qt_user_settings.h"
 
-#include "app/ui/qt_prompt.h"
+#include "common/ui/qt_prompt.h"
 
 #include <QSettings>
 

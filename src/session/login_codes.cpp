@@ -1,4 +1,4 @@
-#include "app/login_codes.h"
+#include "session/login_codes.h"
 
 #include "common/text.h"
 

@@ -1,6 +1,6 @@
-// CDemoFormView: a small journal form (date, voucher number, summary, subject code, debit and
-// credit) that keeps its rows in memory. It shows what a derived view does with the form view's
-// contract, and the tests, screenshots and benchmarks of the form view use it; no menu opens it.
+// JournalTestView: a small journal form (date, voucher number, summary, subject code, debit and
+// credit) that keeps its rows in memory. It exercises the form view's contract for the tests,
+// screenshots and benchmarks of the form view; it is not part of the program.
 #pragma once
 
 #include "formview/ui/form_view.h"
@@ -10,7 +10,7 @@
 
 namespace kszw {
 
-class CDemoFormView : public CKsFormView {
+class JournalTestView : public CKsFormView {
     Q_OBJECT
 public:
     using Rows = std::vector<std::vector<std::string>>;
@@ -19,7 +19,7 @@ public:
     static constexpr int kCreditColumn = 5;
 
     // rows: the journal lines (each padded to six cells); an empty journal gets one empty line.
-    explicit CDemoFormView(Rows rows = {}, bool editable = true, QWidget* parent = nullptr);
+    explicit JournalTestView(Rows rows = {}, bool editable = true, QWidget* parent = nullptr);
 
     // count lines of a plausible journal with Chinese summaries.
     static Rows sampleRows(int count);

@@ -1,12 +1,11 @@
-#include "app/kszw_env.h"
+#include "session/kszw_env.h"
 
-#include "app/user_settings.h"
 #include "common/prompt.h"
 #include "common/text.h"
+#include "session/user_settings.h"
 #include "store/database_error.h"
 #include "store/ks_dbset.h"
 #include "store/schema.h"
-#include "store/year_file.h"
 
 #include <cstdlib>
 #include <filesystem>

@@ -1,4 +1,4 @@
-#include "app/ui/login_dialog.h"
+#include "session/ui/login_dialog.h"
 
 #include "common/clock.h"
 #include "common/prompt.h"

@@ -1,4 +1,4 @@
-#include "store/year_file.h"
+#include "accountset/year_file.h"
 
 #include "common/clock.h"
 #include "common/text.h"
@@ -8,7 +8,7 @@
 #include "store/database_error.h"
 #include "store/schema.h"
 #include "store/transaction.h"
-#include "voucher/template_variables.h"
+#include "templates/template_variables.h"
 
 #include <cerrno>
 #include <filesystem>
@@ -26,11 +26,6 @@ constexpr std::string_view kInsertRight = "INSERT INTO PWR(OPNO,PWR) VALUES(?1,?
 constexpr std::string_view kInsertVariable = "INSERT INTO KSVAR(SVAR,SEXP,SNOTE,NTYPE) VALUES(?1,?2,?3,?4)";
 
 } // namespace
-
-std::string yearFileName(int year)
-{
-    return format("%4d", year) + std::string(kYearFileSuffix);
-}
 
 void writeInitialContent(Database& db, int year)
 {

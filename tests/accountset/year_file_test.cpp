@@ -1,8 +1,8 @@
+#include "accountset/year_file.h"
 #include "common/clock.h"
 #include "store/database.h"
 #include "store/database_error.h"
 #include "store/ks_dbset.h"
-#include "store/year_file.h"
 #include "support/temp_dir.h"
 
 #include <gtest/gtest.h>

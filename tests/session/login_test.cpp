@@ -1,8 +1,8 @@
-#include "app/kszw_env.h"
-#include "app/user_settings.h"
+#include "accountset/year_file.h"
 #include "common/prompt.h"
+#include "session/kszw_env.h"
+#include "session/user_settings.h"
 #include "store/database.h"
-#include "store/year_file.h"
 #include "support/temp_dir.h"
 
 #include <gtest/gtest.h>

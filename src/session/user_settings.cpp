@@ -1,4 +1,5 @@
-#include "app/user_settings.h"
+#include "session/user_settings.h"
+
 
 #include <algorithm>
 

@@ -1,7 +1,7 @@
 // The user's settings kept by QSettings (organisation "KsFiles", application "Kszw").
 #pragma once
 
-#include "app/user_settings.h"
+#include "session/user_settings.h"
 
 namespace kszw {
 

@@ -1,10 +1,8 @@
-// The demonstration journal form: rows of six cells in memory, amounts shown formatted and
+// The journal form of the form-view tests: rows of six cells in memory, amounts shown formatted and
 // right-aligned, totals in the footer row, a title, a head line and a foot line.
-#include "formview/ui/demo_form_view.h"
-
 #include "common/text.h"
-
 #include "formula/format_number.h"
+#include "support/ui/journal_view.h"
 
 #include <QMenu>
 #include <QPainter>
@@ -24,7 +22,7 @@ struct ColumnSpec {
     int width;
 };
 
-constexpr std::array<ColumnSpec, CDemoFormView::kColumns> kColumnSpecs = {{
+constexpr std::array<ColumnSpec, JournalTestView::kColumns> kColumnSpecs = {{
     {"日期", "STRING 0123456789", 8, 0, 8},
     {"凭证号", "NUMBER 0", 4, 0, 6},
     {"摘要", "STRING NOT |[]'\"", 40, 0, 24},
@@ -35,12 +33,12 @@ constexpr std::array<ColumnSpec, CDemoFormView::kColumns> kColumnSpecs = {{
 
 bool isAmountColumn(int col)
 {
-    return col == CDemoFormView::kDebitColumn || col == CDemoFormView::kCreditColumn;
+    return col == JournalTestView::kDebitColumn || col == JournalTestView::kCreditColumn;
 }
 
 } // namespace
 
-CDemoFormView::CDemoFormView(Rows rows, bool editable, QWidget* parent)
+JournalTestView::JournalTestView(Rows rows, bool editable, QWidget* parent)
     : CKsFormView(parent), m_rows(std::move(rows))
 {
     if (m_rows.empty())
@@ -53,7 +51,7 @@ CDemoFormView::CDemoFormView(Rows rows, bool editable, QWidget* parent)
     recomputeTotals();
 }
 
-CDemoFormView::Rows CDemoFormView::sampleRows(int count)
+JournalTestView::Rows JournalTestView::sampleRows(int count)
 {
     static const char* const summaries[] = {"提取现金备用", "支付办公用品费", "收到华兴公司货款", "购买原材料",
                                             "支付一月份工资", "销售产品收入", "报销差旅费", "缴纳增值税"};
@@ -72,12 +70,12 @@ CDemoFormView::Rows CDemoFormView::sampleRows(int count)
     return rows;
 }
 
-double CDemoFormView::columnTotal(int col) const
+double JournalTestView::columnTotal(int col) const
 {
     return col == kDebitColumn ? m_debitTotal : col == kCreditColumn ? m_creditTotal : 0;
 }
 
-void CDemoFormView::recomputeTotals()
+void JournalTestView::recomputeTotals()
 {
     m_debitTotal = 0;
     m_creditTotal = 0;
@@ -87,7 +85,7 @@ void CDemoFormView::recomputeTotals()
     }
 }
 
-void CDemoFormView::InitFormLayout()
+void JournalTestView::InitFormLayout()
 {
     SetAreaRows(static_cast<int>(m_rows.size()), 1, 1, 1, 1);
     std::vector<int> widths;
@@ -102,7 +100,7 @@ void CDemoFormView::InitFormLayout()
     connect(calculator, &QAction::triggered, this, [this] { openCalculator(); });
 }
 
-void CDemoFormView::OnRowsAdded(int count)
+void JournalTestView::OnRowsAdded(int count)
 {
     if (count > 0)
         m_rows.resize(m_rows.size() + static_cast<size_t>(count), std::vector<std::string>(kColumns));
@@ -111,7 +109,7 @@ void CDemoFormView::OnRowsAdded(int count)
     recomputeTotals();
 }
 
-void CDemoFormView::OnInsertRows(int atRow, int lastRow, int count)
+void JournalTestView::OnInsertRows(int atRow, int lastRow, int count)
 {
     // Rows atRow … lastRow move down by count; the gap is left empty.
     for (int row = lastRow; row >= atRow; --row) {
@@ -122,7 +120,7 @@ void CDemoFormView::OnInsertRows(int atRow, int lastRow, int count)
         m_rows[static_cast<size_t>(row)] = std::vector<std::string>(kColumns);
 }
 
-void CDemoFormView::DrawHeadings(QPainter& dc)
+void JournalTestView::DrawHeadings(QPainter& dc)
 {
     const QString title = QStringLiteral("记 帐 凭 证 清 单");
     dc.setFont(areaFont(kTitleFont));
@@ -131,7 +129,7 @@ void CDemoFormView::DrawHeadings(QPainter& dc)
     DrawAreaText(dc, center - width / 2, GetRowTop(0, "TOPIC"), title, "TOPIC");
 }
 
-void CDemoFormView::DrawCell(QPainter& dc, int row, int col, std::string_view area)
+void JournalTestView::DrawCell(QPainter& dc, int row, int col, std::string_view area)
 {
     const CellInfo info = GetCellInfo(row, col, area, false);
     if (area == "HEAD" && row == 0 && col == 2) {
@@ -154,7 +152,7 @@ void CDemoFormView::DrawCell(QPainter& dc, int row, int col, std::string_view ar
     DrawCellText(row, col, dc, info.text, area == "FORMFOOT" ? "MID" : "LEFT", area);
 }
 
-CellInfo CDemoFormView::GetCellInfo(int row, int col, std::string_view area, bool)
+CellInfo JournalTestView::GetCellInfo(int row, int col, std::string_view area, bool)
 {
     CellInfo info;
     if (col < 0 || row < 0)
@@ -177,7 +175,7 @@ CellInfo CDemoFormView::GetCellInfo(int row, int col, std::string_view area, boo
     return info;
 }
 
-void CDemoFormView::SetCellValue(int row, int col, std::string_view area, const std::string& text)
+void JournalTestView::SetCellValue(int row, int col, std::string_view area, const std::string& text)
 {
     if (row < 0 || col < 0)
         return;

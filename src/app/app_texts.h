@@ -1,0 +1,16 @@
+// The texts of the application: version, file type, registry key and the program title that heads
+// the main window.
+#pragma once
+
+namespace kszw {
+
+namespace app_text {
+inline constexpr const char* kVersion = "1.0";
+inline constexpr const char* kExtension = "KSK";
+inline constexpr const char* kFileTypeDescription = "岚屿穗帐务数据文件";
+inline constexpr const char* kProgramKey = "Kszw";
+inline constexpr const char* kProgramTitle = "岚屿穗帐务软件";
+inline constexpr const char* kModuleCode = "ZW";
+} // namespace app_text
+
+} // namespace kszw
