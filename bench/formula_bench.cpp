@@ -42,6 +42,31 @@ void FormatAmount(benchmark::State& state)
 }
 BENCHMARK(FormatAmount);
 
+// Amounts that lie exactly halfway at the shown decimals (x.125, x.375, …), the ones that take the
+// slower half-away-from-zero path.
+void FormatAmountExactHalf(benchmark::State& state)
+{
+    double amount = 1234567.125;
+    for (auto _ : state) {
+        std::string text = kszw::FormatNumber(amount, 0, 2, 2);
+        benchmark::DoNotOptimize(text);
+        amount += 0.25;
+    }
+}
+BENCHMARK(FormatAmountExactHalf);
+
+// A number meeting a string in a formula.
+void FormatPlainNumber(benchmark::State& state)
+{
+    double amount = 1234.5678;
+    for (auto _ : state) {
+        std::string text = kszw::PlainNumberText(amount);
+        benchmark::DoNotOptimize(text);
+        amount += 0.01;
+    }
+}
+BENCHMARK(FormatPlainNumber);
+
 void AmountInCapitals(benchmark::State& state)
 {
     for (auto _ : state) {

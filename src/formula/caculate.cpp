@@ -576,9 +576,10 @@ bool CCaculate::applyBinary(std::string_view op, Value& left, const Value& right
         return setNumber(left, truth ? 1.0 : 0.0, kNumberError);
     }
 
-    // At least one string: a number operand is written as text and both are strings.
-    std::string a = left.type == ValueType::String ? std::move(left.text) : NumberToText(left.number);
-    const std::string b = right.type == ValueType::String ? right.text : NumberToText(right.number);
+    // At least one string: a number operand is written as FormatNumber writes it (up to six
+    // decimals, no commas, zero as the empty text) and both are strings, so "a"+0 is "a".
+    std::string a = left.type == ValueType::String ? std::move(left.text) : PlainNumberText(left.number);
+    const std::string b = right.type == ValueType::String ? right.text : PlainNumberText(right.number);
     left.type = ValueType::String;
     left.blank = false;
     if (op == "+") {

@@ -6,7 +6,8 @@
 // The language, lowest precedence first: "||" "&&"; "> < >= <= = !="; "+ -"; "* /"; "^" (right to
 // left); unary "+ - !"; operands: ( … ) or [ … ], numbers, "strings", name(…) or name[…] calls,
 // #variables and bare words (a bare word is the string it spells). Numbers are carried rounded to
-// six decimals, as written with "%lf". A number meeting a string is written as text first.
+// six decimals, as written with "%lf". A number meeting a string is written as text first, with
+// up to six decimals and no commas, zero as the empty text ("a"+0 is "a", ""=0 is 1).
 //
 // Error positions are character offsets (not bytes) from the start of the expression.
 #pragma once

@@ -12,9 +12,7 @@
 #include "formula/format_number.h"
 
 #include <algorithm>
-#include <charconv>
 #include <cmath>
-#include <cstdlib>
 
 namespace kszw {
 
@@ -57,30 +55,33 @@ const BuiltinEntry* findBuiltin(std::string_view name)
     return nullptr;
 }
 
-// Rounds half away from zero on the decimal digits of the value (15 significant digits), so
-// round(2.675,2) is 2.68 although the binary 2.675 lies a little below it.
+// round(x, d). The evaluator carries every number as its six-decimal text, so the rounding works
+// exactly on those digits, half away from zero: round(2.675,2) is 2.68, as the argument reads
+// 2.675000, although the binary value nearest 2.675 lies a little below it. Decimals below zero
+// round to tens, hundreds …; six or more leave the number as it is.
 double roundDecimal(double value, int decimals)
 {
-    if (!std::isfinite(value) || value == 0)
+    if (!std::isfinite(value) || decimals >= 6)
         return value;
-    char buffer[64];
-    auto written = std::to_chars(buffer, buffer + sizeof buffer, std::fabs(value), std::chars_format::scientific, 14);
-    std::string_view text(buffer, static_cast<size_t>(written.ptr - buffer));
-    size_t e = text.find('e');
-    std::string digits;
-    for (char c : text.substr(0, e))
-        if (c != '.')
-            digits += c;
-    int exponent = std::atoi(std::string(text.substr(e + 1)).c_str());
-    int keep = exponent + 1 + decimals;
-    if (keep >= static_cast<int>(digits.size()))
-        return value;
+    std::string text = FixedText(std::fabs(value), 6);
+    const size_t integerLength = text.find('.');
+    text.erase(integerLength, 1); // all digits, the last six of them decimals
+    const long keep = static_cast<long>(integerLength) + decimals;
     if (keep < 0)
         return 0;
-    long long kept = keep == 0 ? 0 : std::stoll(digits.substr(0, static_cast<size_t>(keep)));
-    if (digits[static_cast<size_t>(keep)] >= '5')
-        ++kept;
-    double rounded = ReadNumber(std::to_string(kept) + "e" + std::to_string(exponent + 1 - keep));
+    std::string kept = text.substr(0, static_cast<size_t>(keep));
+    if (text[static_cast<size_t>(keep)] >= '5') {
+        size_t i = kept.size();
+        while (i > 0 && kept[i - 1] == '9')
+            kept[--i] = '0';
+        if (i == 0)
+            kept.insert(0, 1, '1');
+        else
+            ++kept[i - 1];
+    }
+    if (kept.empty())
+        return 0;
+    double rounded = ReadNumber(kept + "e" + std::to_string(-decimals));
     return value < 0 ? -rounded : rounded;
 }
 
@@ -249,7 +250,7 @@ bool CCaculate::callBuiltin(int index, const std::vector<CallArgument>& argument
         return true;
     };
     auto text = [&](size_t i) {
-        return values[i].type == ValueType::String ? values[i].text : NumberToText(values[i].number);
+        return values[i].type == ValueType::String ? values[i].text : PlainNumberText(values[i].number);
     };
     auto setText = [&](std::string value) {
         result = Value{};

@@ -15,10 +15,12 @@ namespace {
 
 constexpr std::string_view kCapitalDigits[10] = {"零", "壹", "贰", "叁", "肆", "伍", "陆", "柒", "捌", "玖"};
 constexpr std::string_view kChineseDigits[10] = {"○", "一", "二", "三", "四", "五", "六", "七", "八", "九"};
+constexpr double kFirstAmountWithoutUnits = 1e16;
 
 // The unit written after a digit at a place (0 the yuan digit, −1 jiao, −2 fen). A zero digit
 // keeps only the units that the tidying replacements need: 元, 万, 亿 and the jiao and fen units.
-// Places 12 to 15 count the 万亿 group (壹万亿 for 10^12) the way 4 to 7 count 万.
+// Places 12 to 15 count the 万亿 group (壹万亿 for 10^12) the way 4 to 7 count 万; no amount
+// written here has a higher place.
 std::string_view placeUnit(int place, bool zero)
 {
     switch (place) {
@@ -30,7 +32,7 @@ std::string_view placeUnit(int place, bool zero)
     case 12: return "万";
     default: break;
     }
-    if (zero || place > 15)
+    if (zero)
         return {};
     switch (place % 4) {
     case 1: return "拾";
@@ -44,8 +46,10 @@ std::string_view placeUnit(int place, bool zero)
 
 std::string AmountInCapitals(double money)
 {
-    if (!std::isfinite(money))
+    // The units reach 仟万亿 (place 15): an amount of 10^16 or more has no place for its first digit.
+    if (!std::isfinite(money) || std::fabs(money) >= kFirstAmountWithoutUnits)
         return {};
+    // Written to the cent half away from zero, so 0.125 is 壹角叁分.
     std::string digits = FixedText(std::fabs(money), 2);
     if (std::fabs(money) < 0.005 || digits == "0.00")
         return {};

@@ -7,7 +7,7 @@
 namespace kszw {
 
 // The amount in capitals, e.g. 10005.10 → 壹万零伍元壹角, 100 → 壹佰元整, −3 → 负叁元整;
-// an amount that rounds to zero cents gives the empty text.
+// an amount that rounds to zero cents, and one of 10^16 or more (or not finite), gives the empty text.
 std::string AmountInCapitals(double money);
 
 // Each digit of the integer as a Chinese numeral: 2007 → 二○○七 (a minus sign stays "-").

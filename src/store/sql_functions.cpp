@@ -1,3 +1,6 @@
+// The SQL functions val, strcomp and cstr. Numbers are read and written with std::from_chars and
+// std::to_chars, never with strtod or printf, so they keep the decimal point whatever LC_NUMERIC
+// the GUI switched to (under a German locale strtod would read '12.5' as 12).
 #include "store/sql_functions.h"
 
 #include "common/text.h"
@@ -5,30 +8,45 @@
 
 #include <sqlite3.h>
 
+#include <algorithm>
+#include <charconv>
 #include <cmath>
-#include <cstdio>
-#include <cstdlib>
 #include <string>
 
 namespace kszw {
+
+namespace {
+
+// "%.*f" in the C locale.
+std::string fixedText(double value, int decimals)
+{
+    char buffer[400];
+    auto written = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, decimals);
+    if (written.ec != std::errc())
+        return "0";
+    return std::string(buffer, written.ptr);
+}
+
+} // namespace
 
 double leadingNumber(std::string_view text)
 {
     size_t i = 0;
     while (i < text.size() && (text[i] == ' ' || text[i] == '\t'))
         ++i;
-    std::string number;
+    bool negative = false;
     if (i < text.size() && (text[i] == '+' || text[i] == '-'))
-        number += text[i++];
+        negative = text[i++] == '-';
+    const size_t start = i;
     bool digits = false;
     while (i < text.size() && text[i] >= '0' && text[i] <= '9') {
-        number += text[i++];
+        ++i;
         digits = true;
     }
     if (i < text.size() && text[i] == '.') {
-        number += text[i++];
+        ++i;
         while (i < text.size() && text[i] >= '0' && text[i] <= '9') {
-            number += text[i++];
+            ++i;
             digits = true;
         }
     }
@@ -37,19 +55,20 @@ double leadingNumber(std::string_view text)
     // An exponent counts only when digits follow it.
     if (i < text.size() && (text[i] == 'e' || text[i] == 'E')) {
         size_t j = i + 1;
-        std::string exponent = "e";
         if (j < text.size() && (text[j] == '+' || text[j] == '-'))
-            exponent += text[j++];
-        bool exponentDigits = false;
-        while (j < text.size() && text[j] >= '0' && text[j] <= '9') {
-            exponent += text[j++];
-            exponentDigits = true;
+            ++j;
+        if (j < text.size() && text[j] >= '0' && text[j] <= '9') {
+            while (j < text.size() && text[j] >= '0' && text[j] <= '9')
+                ++j;
+            i = j;
         }
-        if (exponentDigits)
-            number += exponent;
     }
-    double value = std::strtod(number.c_str(), nullptr);
-    return std::isfinite(value) ? value : 0.0;
+    double value = 0;
+    auto read = std::from_chars(text.data() + start, text.data() + i, value, std::chars_format::general);
+    // Out of range: a number too large to hold counts as none, one too small is 0 anyway.
+    if (read.ec != std::errc() || !std::isfinite(value))
+        return 0.0;
+    return negative ? -value : value;
 }
 
 int compareStrings(std::string_view a, std::string_view b, int mode)
@@ -65,22 +84,20 @@ int compareStrings(std::string_view a, std::string_view b, int mode)
 
 std::string numberToPlainText(double value)
 {
-    if (!std::isfinite(value))
+    if (!std::isfinite(value) || value == 0)
         return "0";
-    if (value == std::floor(value) && std::fabs(value) < 1e15)
-        return format("%.0f", value == 0.0 ? 0.0 : value);
-    // Fifteen significant digits, written without an exponent, trailing zeros removed.
-    int magnitude = static_cast<int>(std::floor(std::log10(std::fabs(value))));
-    int decimals = 14 - magnitude;
-    if (decimals < 0)
-        decimals = 0;
-    if (decimals > 30)
-        decimals = 30;
-    std::string text = format("%.*f", decimals, value);
+    // Integers as they are; other numbers with fifteen significant digits, written without an
+    // exponent, trailing zeros removed.
+    int decimals = 0;
+    if (value != std::floor(value)) {
+        int magnitude = static_cast<int>(std::floor(std::log10(std::fabs(value))));
+        decimals = std::clamp(14 - magnitude, 0, 30);
+    }
+    std::string text = fixedText(value, decimals);
     if (text.find('.') != std::string::npos) {
-        while (!text.empty() && text.back() == '0')
+        while (text.back() == '0')
             text.pop_back();
-        if (!text.empty() && text.back() == '.')
+        if (text.back() == '.')
             text.pop_back();
     }
     if (text == "-0")

@@ -2,6 +2,7 @@
 //   val(x)          the leading number of a text (leading blanks skipped), 0 when there is none
 //   strcomp(a,b,m)  exact (m=0) or case-blind (m=1) comparison giving exactly -1, 0 or 1
 //   cstr(x)         a number as the shortest plain text
+// Numbers always use "." as the decimal point, whatever the process locale.
 #pragma once
 
 #include <string>

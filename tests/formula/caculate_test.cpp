@@ -51,6 +51,9 @@ TEST(Evaluator, EvaluatesOperatorsByPrecedence)
         {"1/3", N, "0.333333"},
         {"1/3*3", N, "0.999999"},
         {"0.1234567", N, "0.123457"},
+        {"1/128", N, "0.007813"},
+        {"0-1/128", N, "-0.007813"},
+        {"0.0000005", N, "0.000000"},
         {"1.", N, "1.000000"},
         {".5", N, "0.500000"},
         {"0-0", N, "0.000000"},
@@ -67,7 +70,7 @@ TEST(Evaluator, MixesNumbersAndStringsAsText)
         {"\"abc\"+1", S, "abc1"},
         {"1+\"abc\"", S, "1abc"},
         {"\"abc\"+1.50", S, "abc1.5"},
-        {"\"abc\"+0", S, "abc0"},
+        {"\"abc\"+0", S, "abc"},
         {"\"abc   \"-\"d\"", S, "abcd"},
         {"\"  abc\"-\"d\"", S, "  abcd"},
         {"\"a\"+\"b\"+\"c\"", S, "abc"},
@@ -82,6 +85,27 @@ TEST(Evaluator, MixesNumbersAndStringsAsText)
         {"\"中\">\"a\"", N, "1.000000"},
         {"\"\"", S, ""},
         {"\"a+b\"", S, "a+b"},
+    };
+    CCaculate evaluator;
+    test::expectValues(evaluator, cases);
+}
+
+// A number meeting a string is written as FormatNumber writes it with up to six decimals and the
+// commas removed, so zero (and anything that rounds to it) becomes the empty text.
+TEST(Evaluator, WritesANumberMeetingAStringWithoutZeroCommasOrTrailingZeros)
+{
+    const ValueCase cases[] = {
+        {"\"a\"+0", S, "a"},
+        {"0+\"a\"", S, "a"},
+        {"\"a\"+(1-1)", S, "a"},
+        {"\"a\"-0", S, "a"},
+        {"\"\"=0", N, "1.000000"},
+        {"\"0\"=0", N, "0.000000"},
+        {"\"x\"+0.5", S, "x0.5"},
+        {"\"x\"+1234567", S, "x1234567"},
+        {"\"x\"+(0-1234567.25)", S, "x-1234567.25"},
+        {"\"x\"+0.0000004", S, "x"},
+        {"\"x\"+1/128", S, "x0.007813"},
     };
     CCaculate evaluator;
     test::expectValues(evaluator, cases);

@@ -57,6 +57,42 @@ TEST(AmountInCapitals, NonFiniteAmountGivesEmptyText)
     EXPECT_EQ(AmountInCapitals(HUGE_VAL), "");
 }
 
+// Cents are rounded half away from zero on the stored value: 0.125 and 0.625 are exact halves,
+// 2.675 is stored as 2.67499999….
+TEST(AmountInCapitals, HalfACentRoundsAwayFromZero)
+{
+    const std::pair<double, const char*> cases[] = {
+        {0.125, "壹角叁分"},
+        {-0.125, "负壹角叁分"},
+        {0.625, "陆角叁分"},
+        {10.125, "壹拾元壹角叁分"},
+        {2.675, "贰元陆角柒分"},
+        {0.005, "壹分"},
+    };
+    for (const auto& [amount, text] : cases)
+        EXPECT_EQ(AmountInCapitals(amount), text) << amount;
+}
+
+// The units end at 仟万亿: from 10^16 on there is no unit for the first digit, and the amount is
+// refused. The literal 9999999999999999 is stored as 10^16 itself (doubles there are two apart),
+// so it is refused too; the double just below, 9999999999999998, is still written in full.
+TEST(AmountInCapitals, AmountsOfTenToTheSixteenthAndMoreGiveEmptyText)
+{
+    EXPECT_EQ(9999999999999999.0, 1e16);
+    const std::pair<double, const char*> cases[] = {
+        {1e16, ""},
+        {-1e16, ""},
+        {9999999999999999.0, ""},
+        {1e17, ""},
+        {std::nextafter(1e16, 0.0), "玖仟玖佰玖拾玖万玖仟玖佰玖拾玖亿玖仟玖佰玖拾玖万玖仟玖佰玖拾捌元整"},
+        {-std::nextafter(1e16, 0.0), "负玖仟玖佰玖拾玖万玖仟玖佰玖拾玖亿玖仟玖佰玖拾玖万玖仟玖佰玖拾捌元整"},
+        {1234567890123456.0, "壹仟贰佰叁拾肆万伍仟陆佰柒拾捌亿玖仟零壹拾贰万叁仟肆佰伍拾陆元整"},
+        {1e15, "壹仟万亿元整"},
+    };
+    for (const auto& [amount, text] : cases)
+        EXPECT_EQ(AmountInCapitals(amount), text) << std::fixed << amount;
+}
+
 TEST(DigitsInChinese, WritesEachDigitAsANumeral)
 {
     EXPECT_EQ(DigitsInChinese(2007), "二○○七");

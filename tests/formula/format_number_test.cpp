@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <charconv>
 #include <cmath>
 #include <random>
 
@@ -78,12 +79,138 @@ TEST(FormatNumber, HugeWidthAndDecimalsStayBounded)
     EXPECT_EQ(FormatNumber(1, 0, 1000, 1000).size(), 102u);
 }
 
-TEST(NumberToText, WritesUpToSixDecimalsWithoutCommasAndZeroAsDigit)
+struct FixedCase {
+    double value;
+    int decimals;
+    const char* expected;
+};
+
+// Half away from zero, ties decided on the exact binary value: 0.125, 2.5, 0.0625 and
+// 4503599627370494.5 are exact halves and go up; 1.005, 1.015, 2.675 and 9.995 are stored a little
+// below the half and go down, 999.995 a little above it.
+TEST(FixedText, RoundsExactHalvesAwayFromZero)
+{
+    const FixedCase cases[] = {
+        {0.125, 2, "0.13"},
+        {-0.125, 2, "-0.13"},
+        {2.5, 0, "3"},
+        {-2.5, 0, "-3"},
+        {0.5, 0, "1"},
+        {-0.5, 0, "-1"},
+        {4.5, 0, "5"},
+        {0.625, 2, "0.63"},
+        {0.0625, 3, "0.063"},
+        {1000.5, 0, "1001"},
+        {9.5, 0, "10"},
+        {-9.5, 0, "-10"},
+        {99.875, 2, "99.88"},
+        {999.995, 2, "1000.00"},
+        {9.995, 2, "9.99"},
+        {0.0078125, 6, "0.007813"},
+        {4503599627370494.5, 0, "4503599627370495"},
+        {1.005, 2, "1.00"},
+        {2.675, 2, "2.67"},
+        {1.015, 2, "1.01"},
+        {0.126, 2, "0.13"},
+        {0.124, 2, "0.12"},
+        {0.125, 3, "0.125"},
+        {0.125, 1, "0.1"},
+        {1234.5, 1, "1234.5"},
+        {0, 2, "0.00"},
+        {1e20, 0, "100000000000000000000"},
+    };
+    for (const FixedCase& c : cases)
+        EXPECT_EQ(FixedText(c.value, c.decimals), c.expected) << c.value << " at " << c.decimals;
+}
+
+// The text of a binary fraction n/2^k rounded on its exact decimal expansion, digit by digit:
+// the reference the fast writer must agree with everywhere, carries included.
+std::string roundedByHand(double value, int decimals)
+{
+    char buffer[128];
+    auto written = std::to_chars(buffer, buffer + sizeof buffer, std::fabs(value), std::chars_format::fixed, 40);
+    std::string exact(buffer, written.ptr); // exact: the values have at most 20 binary decimals
+    size_t point = exact.find('.');
+    std::string digits = exact.substr(0, point) + exact.substr(point + 1);
+    size_t keep = point + static_cast<size_t>(decimals);
+    bool up = digits[keep] >= '5';
+    digits.resize(keep);
+    for (size_t i = digits.size(); up && i > 0; --i) {
+        if (digits[i - 1] == '9') {
+            digits[i - 1] = '0';
+        } else {
+            ++digits[i - 1];
+            up = false;
+        }
+    }
+    if (up)
+        digits.insert(0, "1");
+    size_t integerLength = digits.size() - static_cast<size_t>(decimals);
+    std::string text = digits.substr(0, integerLength);
+    if (decimals > 0)
+        text += "." + digits.substr(integerLength);
+    return (value < 0 ? "-" : "") + text;
+}
+
+TEST(FixedText, AgreesWithDigitByDigitRoundingOfBinaryFractions)
+{
+    std::mt19937_64 random(19880808);
+    std::uniform_int_distribution<long long> numerators(-2000000000LL, 2000000000LL);
+    std::uniform_int_distribution<int> binaryDecimals(0, 20);
+    std::uniform_int_distribution<int> decimalCounts(0, 12);
+    for (int i = 0; i < 50000; ++i) {
+        double value = std::ldexp(static_cast<double>(numerators(random)), -binaryDecimals(random));
+        if (value == 0)
+            continue;
+        int decimals = decimalCounts(random);
+        ASSERT_EQ(FixedText(value, decimals), roundedByHand(value, decimals)) << value << " at " << decimals;
+    }
+}
+
+TEST(FormatNumber, RoundsHalvesAwayFromZeroBeforeFitting)
+{
+    const FormatCase cases[] = {
+        {0.5, 0, 0, 0, "1"},
+        {-0.5, 0, 0, 0, "-1"},
+        {2.5, 0, 0, 0, "3"},
+        {1234.125, 0, 2, 2, "1,234.13"},
+        {-0.125, 0, 0, 2, "-0.13"},
+        {999.5, 0, 0, 0, "1,000"},
+        {-999999.5, 8, 0, 0, "-1000000"},
+        {-999999.5, 7, 0, 0, "*******"},
+        {-999999.5, 10, 0, 0, "-1,000,000"},
+        {99999.5, 5, 0, 0, "*****"},
+        {1.005, 0, 0, 2, "1"},
+        {0.0000005, 0, 0, 6, ""},
+    };
+    for (const FormatCase& c : cases)
+        EXPECT_EQ(FormatNumber(c.value, c.width, c.minDec, c.maxDec), c.expected)
+            << c.value << " width " << c.width << " decimals " << c.minDec << ".." << c.maxDec;
+}
+
+TEST(PlainNumberText, WritesUpToSixDecimalsWithoutCommasAndZeroAsEmptyText)
+{
+    const std::pair<double, const char*> cases[] = {
+        {1234.5, "1234.5"},   {1234567, "1234567"}, {-0.3333333, "-0.333333"}, {0.5, "0.5"},
+        {0, ""},              {-0.0, ""},           {1e-9, ""},                {-0.0000004, ""},
+        {0.0078125, "0.007813"}, {-2.5, "-2.5"},
+    };
+    for (const auto& [value, text] : cases)
+        EXPECT_EQ(PlainNumberText(value), text) << value;
+}
+
+TEST(NumberToText, WritesZeroAsDigit)
 {
     EXPECT_EQ(NumberToText(1234.5), "1234.5");
-    EXPECT_EQ(NumberToText(-0.3333333), "-0.333333");
     EXPECT_EQ(NumberToText(0), "0");
     EXPECT_EQ(NumberToText(1e-9), "0");
+}
+
+TEST(RoundToSixDecimals, RoundsHalvesAwayFromZero)
+{
+    EXPECT_EQ(RoundToSixDecimals(0.0078125), 0.007813);
+    EXPECT_EQ(RoundToSixDecimals(-0.0078125), -0.007813);
+    EXPECT_EQ(RoundToSixDecimals(1.0 / 3), 0.333333);
 }
 
 TEST(ReadNumber, ReadsTheLeadingNumberLikeAtof)
