@@ -6,7 +6,6 @@
 #include "common/clock.h"
 #include "common/ui/qt_prompt.h"
 #include "session/ui/qt_user_settings.h"
-#include "store/database_error.h"
 
 #include <QApplication>
 #include <QFont>
@@ -16,25 +15,34 @@
 #include <QSessionManager>
 #include <QStyleFactory>
 
+#include <exception>
+#include <functional>
+
 namespace {
 
-// An application that shows any engine error that reaches the event loop as a message and
-// keeps running: the command in progress ends, nothing else does.
+// An application that hands any error reaching the event loop to the program's one error
+// handler and keeps running: the command in progress ends, nothing else does.
 class KszwApplication : public QApplication {
 public:
     using QApplication::QApplication;
+
+    void setErrorHandler(std::function<void(const std::exception&)> handler) { m_handler = std::move(handler); }
 
     bool notify(QObject* receiver, QEvent* event) override
     {
         try {
             return QApplication::notify(receiver, event);
-        } catch (const kszw::DatabaseError& error) {
-            QMessageBox::warning(activeWindow(), QStringLiteral("岚屿穗软件"), QString::fromUtf8(error.what()));
         } catch (const std::exception& error) {
-            QMessageBox::warning(activeWindow(), QStringLiteral("岚屿穗软件"), QString::fromUtf8(error.what()));
+            if (m_handler)
+                m_handler(error);
+            else
+                QMessageBox::warning(activeWindow(), kszw::qtText(kszw::kMessageCaption), kszw::displayText(error.what()));
         }
         return false;
     }
+
+private:
+    std::function<void(const std::exception&)> m_handler;
 };
 
 } // namespace
@@ -61,6 +69,7 @@ int main(int argc, char** argv)
     kszw::SystemClock clock;
     kszw::CKszwApp app(prompt, settings, clock);
     prompt.setParent(app.mainFrame());
+    application.setErrorHandler([&app](const std::exception& error) { app.showError(error); });
     // When the desktop session asks whether it may end, the child windows are closed as on exit;
     // one that refuses (unsaved work) cancels the shutdown.
     QObject::connect(&application, &QGuiApplication::commitDataRequest, &application,

@@ -6,14 +6,19 @@
 #include "formview/view_kinds.h"
 #include "store/database.h"
 #include "store/database_error.h"
+#include "store/error_messages.h"
 #include "store/schema.h"
 #include "store/transaction.h"
 #include "templates/template_variables.h"
 
 #include <cerrno>
+#include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <sys/stat.h>
+#include <fcntl.h>
 #include <unistd.h>
+#include <vector>
 
 namespace kszw {
 
@@ -50,48 +55,149 @@ void writeInitialContent(Database& db, int year)
     transaction.commit();
 }
 
+namespace {
+
+// Moves the finished file into place unless something is there already: the check and the move
+// are one step, so a file another program created meanwhile is never replaced.
+bool renameNoReplace(const std::string& from, const std::string& to)
+{
+#ifdef RENAME_NOREPLACE
+    if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0)
+        return true;
+    if (errno != EINVAL && errno != ENOSYS)
+        return false;
+#endif
+    if (::link(from.c_str(), to.c_str()) == 0) {
+        ::unlink(from.c_str());
+        return true;
+    }
+    if (errno == EEXIST)
+        return false;
+    // A file system without hard links: check, then move.
+    struct stat info {};
+    if (::stat(to.c_str(), &info) == 0) {
+        errno = EEXIST;
+        return false;
+    }
+    return ::rename(from.c_str(), to.c_str()) == 0;
+}
+
+// The name a year file is built under, beside its final name: hidden, and no year file name.
+std::string buildingName(const std::filesystem::path& target)
+{
+    static int counter = 0;
+    return (target.parent_path() / ("." + target.filename().string() + ".new-" + std::to_string(::getpid()) + "-"
+                                    + std::to_string(++counter)))
+        .string();
+}
+
+[[noreturn]] void raiseSystemError(const std::string& path, int error)
+{
+    throw DatabaseError(std::strerror(error), 0, path, error);
+}
+
+// True when the name is a year file's: four digits and the extension (in either case).
+bool isYearFileName(const std::string& name)
+{
+    if (name.size() != 4 + kYearFileSuffix.size())
+        return false;
+    for (int i = 0; i < 4; ++i)
+        if (name[i] < '0' || name[i] > '9')
+            return false;
+    return equalsIgnoreCase(std::string_view(name).substr(4), kYearFileSuffix);
+}
+
+} // namespace
+
 void createYearFile(const std::string& path, int year)
 {
-    Database db = Database::create(path);
+    // The file is built under another name and moved into place only when complete, so a program
+    // killed at any moment leaves either no year file or a whole one.
+    struct stat info {};
+    if (::stat(path.c_str(), &info) == 0)
+        raiseSystemError(path, EEXIST);
+    const std::string building = buildingName(std::filesystem::path(path));
     try {
-        Transaction transaction(db);
-        createAllTables(db);
-        writeInitialContent(db, year);
-        transaction.commit();
-    } catch (...) {
-        db.close();
-        ::unlink(path.c_str());
-        throw;
+        Database db = Database::create(building);
+        try {
+            Transaction transaction(db);
+            createAllTables(db);
+            writeInitialContent(db, year);
+            transaction.commit();
+        } catch (...) {
+            db.close();
+            ::unlink(building.c_str());
+            throw;
+        }
+    } catch (const DatabaseError& error) {
+        // The error names the year file, not the name it was built under.
+        throw DatabaseError(error.what(), error.code(), path, error.systemError());
     }
+    if (!renameNoReplace(building, path)) {
+        const int error = errno;
+        ::unlink(building.c_str());
+        raiseSystemError(path, error);
+    }
+}
+
+bool holdsYearFiles(const std::string& folder)
+{
+    std::error_code error;
+    for (std::filesystem::directory_iterator it(folder, error), end; !error && it != end; it.increment(error))
+        if (it->is_regular_file(error) && isYearFileName(it->path().filename().string()))
+            return true;
+    return false;
 }
 
 AccountSetResult createAccountSet(const std::string& folder, const Clock& clock, int year)
 {
     AccountSetResult result;
     std::string path = trimWhitespace(folder);
+    // A folder that already holds year files is an account set of its own.
+    if (!path.empty() && holdsYearFiles(path)) {
+        result.message = "该路径已被岚屿穗用户使用！";
+        return result;
+    }
     if (path.empty()) {
         result.message = "驱动器不可用或是空路径！";
         return result;
     }
-    // Make every level of the folder that does not exist yet.
+    // Make every level of the folder that does not exist yet, remembering them: a failure later
+    // removes what this creation made.
     std::error_code error;
     std::filesystem::path dir(path);
+    std::vector<std::filesystem::path> made;
+    for (std::filesystem::path level = dir; !level.empty() && !std::filesystem::exists(level, error);
+         level = level.parent_path()) {
+        made.push_back(level);
+        if (level == level.parent_path())
+            break;
+    }
+    auto removeMade = [&made] {
+        std::error_code ignored;
+        for (const std::filesystem::path& level : made) // deepest first
+            std::filesystem::remove(level, ignored);
+    };
     if (!std::filesystem::is_directory(dir, error)) {
         std::filesystem::create_directories(dir, error);
-        if (error || !std::filesystem::is_directory(dir, error)) {
+        if (error || !std::filesystem::is_directory(dir)) {
             result.message = "所给路径非法，不能建立目录";
+            if (error)
+                result.message += "\r" + error.message();
+            removeMade();
             return result;
         }
     }
     if (year == 0)
         year = clock.today().year;
     std::string file = (dir / yearFileName(year)).string();
-    struct stat info {};
-    if (::stat(file.c_str(), &info) == 0) {
-        result.message = "“" + file + "”已存在，不能再建立！";
+    try {
+        createYearFile(file, year);
+    } catch (const DatabaseError& failure) {
+        result.message = userMessage(failure, file);
+        removeMade();
         return result;
     }
-    createYearFile(file, year);
     result.ok = true;
     result.filePath = file;
     result.message = path + " 帐套建立成功！";

@@ -15,8 +15,9 @@ class Database;
 
 // Creates the year data file at path with every table and the initial content of a new file
 // (header, operators 101 and 102, their rights, print settings of every view kind, template
-// variables), all in one transaction. Refuses an existing file (DatabaseError); a failure removes
-// the partly written file.
+// variables). The file is built under a hidden name in the same folder and moved into place when
+// complete: a failure, or a kill at any moment, leaves no year file. Refuses an existing file
+// (DatabaseError with EEXIST); raises DatabaseError naming path for every other failure.
 void createYearFile(const std::string& path, int year);
 
 // Writes the initial rows into a database that has the tables but no rows.
@@ -29,8 +30,12 @@ struct AccountSetResult {
     std::string filePath; // the new year data file when ok
 };
 
+// True when the folder holds a year data file (a name of four digits with the extension).
+bool holdsYearFiles(const std::string& folder);
+
 // Creates an account set: every missing level of the folder, then the year data file of the
-// clock's year (or of the given year when it is not 0) with its initial content.
+// clock's year (or of the given year when it is not 0) with its initial content. Refuses a folder
+// that already holds year files; a failure removes the folders this creation made.
 AccountSetResult createAccountSet(const std::string& folder, const Clock& clock, int year = 0);
 
 } // namespace kszw

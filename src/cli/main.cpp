@@ -1,6 +1,9 @@
 // kszw-cli: the program's automation interface. It drives the same core operations as the
 // dialogs and prints the same messages.
+#include "cli/cli_prompt.h"
 #include "cli/commands.h"
+#include "store/database_error.h"
+#include "store/error_messages.h"
 
 #include <cstdio>
 #include <cstring>
@@ -41,6 +44,9 @@ int main(int argc, char** argv)
             continue;
         try {
             return command.run(args);
+        } catch (const kszw::DatabaseError& error) {
+            std::fprintf(stderr, "%s\n", kszw::cli::terminalText(kszw::userMessage(error)).c_str());
+            return 1;
         } catch (const std::exception& error) {
             std::fprintf(stderr, "%s\n", error.what());
             return 1;

@@ -36,7 +36,7 @@ int runNewSet(const Arguments& args)
     SystemClock clock;
     AccountSetResult result = createAccountSet(parsed.positional[0], clock, year);
     if (!result.ok) {
-        std::fprintf(stderr, "%s\n", result.message.c_str());
+        std::fprintf(stderr, "%s\n", terminalText(result.message).c_str());
         return 1;
     }
     std::printf("%s\n%s\n", result.message.c_str(), result.filePath.c_str());
@@ -60,7 +60,7 @@ int runInfo(const Arguments& args)
             return 1;
     } else {
         // Without an operator the login's default operator is taken.
-        if (env.openFile(file, "", &prompt) != kLoginOk)
+        if (env.openFile(file, "", prompt) != kLoginOk)
             return 1;
         if (!env.passwordMatches(password)) {
             prompt.warn(kWrongPassword);

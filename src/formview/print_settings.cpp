@@ -3,7 +3,6 @@
 #include "common/text.h"
 #include "store/database.h"
 #include "store/ks_dbset.h"
-#include "store/schema.h"
 #include "store/transaction.h"
 
 namespace kszw {
@@ -90,75 +89,12 @@ void SaveViewSettings(Database& db, int nFlag, std::string_view fieldMode, const
     transaction.commit();
 }
 
-} // namespace kszw
-
-namespace kszw {
-
-namespace {
-
-bool isTextType(const std::optional<std::string>& type)
-{
-    if (!type)
-        return false;
-    const std::string upper = toUpperAscii(*type);
-    return upper.find("CHAR") != std::string::npos || upper.find("TEXT") != std::string::npos;
-}
-
-// Rebuilds a settings table whose mode field is a number: the new table has the text field and
-// every row taken over gets the mode "0".
-void rebuildWithTextMode(Database& db, std::string_view table, std::string_view createStatement)
-{
-    std::vector<std::string> columns;
-    KS_Dbset info(db);
-    for (info.open("SELECT name FROM pragma_table_info(?1) ORDER BY cid", {std::string(table)}); !info.isEOF();
-         info.moveNext())
-        columns.push_back(info.textAt(0));
-    const std::string old = std::string(table) + "_OLD";
-    db.execute("ALTER TABLE " + std::string(table) + " RENAME TO " + old);
-    db.execute(createStatement);
-    std::string targetList;
-    std::string sourceList;
-    for (const std::string& column : columns) {
-        const std::string quoted = "\"" + column + "\"";
-        targetList += (targetList.empty() ? "" : ",") + quoted;
-        sourceList += (sourceList.empty() ? "" : ",") + (equalsIgnoreCase(column, "sFieldMode") ? "'0'" : quoted);
-    }
-    db.execute("INSERT INTO " + std::string(table) + "(" + targetList + ") SELECT " + sourceList + " FROM " + old);
-    db.execute("DROP TABLE " + old);
-}
-
-} // namespace
-
-void EnsureSettingsTables(Database& db)
-{
-    const bool fieldWidthMissing = !db.tableExists("FIELDWIDTH");
-    const bool pageSetMissing = !db.tableExists("KSPAGESET");
-    const bool fontMissing = !db.tableExists("KSFONT");
-    const bool numericMode = !pageSetMissing && !isTextType(db.columnType("KSPAGESET", "sFieldMode"));
-    const bool numericFontMode = !fontMissing && !isTextType(db.columnType("KSFONT", "sFieldMode"));
-    if (!fieldWidthMissing && !pageSetMissing && !fontMissing && !numericMode && !numericFontMode)
-        return;
-
-    Transaction transaction(db);
-    if (fieldWidthMissing)
-        db.execute(kCreateFieldWidth);
-    if (pageSetMissing)
-        db.execute(kCreatePageSet);
-    if (fontMissing)
-        db.execute(kCreateFont);
-    if (numericMode || numericFontMode) {
-        if (!pageSetMissing)
-            rebuildWithTextMode(db, "KSPAGESET", kCreatePageSet);
-        if (!fontMissing)
-            rebuildWithTextMode(db, "KSFONT", kCreateFont);
-    }
-    transaction.commit();
-}
-
 ViewSettings LoadViewSettings(Database& db, int nFlag, std::string_view fieldMode)
 {
-    EnsureSettingsTables(db);
     ViewSettings settings = defaultViewSettings();
+    // A file from elsewhere may lack a settings table: its views take the defaults.
+    if (!db.tableExists("KSPAGESET") || !db.tableExists("KSFONT") || !db.tableExists("FIELDWIDTH"))
+        return settings;
     const std::string mode = trim(fieldMode);
 
     KS_Dbset page(db);

@@ -94,11 +94,9 @@ ViewSettings defaultViewSettings();
 void SaveViewSettings(Database& db, int nFlag, std::string_view fieldMode, const ViewSettings& settings);
 
 // The settings of the key: the defaults, overridden by a stored page row, by each stored font row
-// and by the stored column widths (in column order). Makes sure the tables are in shape first.
+// and by the stored column widths (in column order). Only reads: the tables of an older file are
+// brought into shape when it is logged into (store/schema_upgrade.h); a file that lacks them
+// gives the defaults.
 ViewSettings LoadViewSettings(Database& db, int nFlag, std::string_view fieldMode);
-
-// Creates FIELDWIDTH when it is missing, and upgrades files whose KSPAGESET and KSFONT keep the
-// mode as a number: the field becomes text and every existing row gets the mode "0".
-void EnsureSettingsTables(Database& db);
 
 } // namespace kszw

@@ -4,12 +4,14 @@
 #include "common/text.h"
 #include "session/user_settings.h"
 #include "store/database_error.h"
+#include "store/error_messages.h"
 #include "store/ks_dbset.h"
-#include "store/schema.h"
+#include "store/schema_upgrade.h"
 
 #include <cstdlib>
 #include <filesystem>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace kszw {
 
@@ -46,13 +48,16 @@ bool fileExists(const std::string& path)
 
 } // namespace
 
-int CKszwEnv::report(int code, Prompt* prompt)
+int CKszwEnv::report(int code, Prompt& prompt)
 {
-    if (prompt) {
-        std::string extension(extensionOf(std::filesystem::path(m_foundPath).filename().string()));
-        prompt->warn(loginMessage(code, m_headerYearForMessage, extension.empty() ? m_extension : extension));
-    }
+    prompt.warn(failureMessage(code));
     return code;
+}
+
+std::string CKszwEnv::failureMessage(int code) const
+{
+    std::string extension(extensionOf(std::filesystem::path(m_foundPath).filename().string()));
+    return loginMessage(code, m_headerYearForMessage, extension.empty() ? m_extension : extension);
 }
 
 int CKszwEnv::validatePath(std::string_view rawPath)
@@ -63,6 +68,13 @@ int CKszwEnv::validatePath(std::string_view rawPath)
 
     std::filesystem::path file(path);
     std::string name = file.filename().string();
+    if (name.empty()) {
+        // A path ending in "/" names a folder (or nothing).
+        struct stat info {};
+        if (::stat(path.c_str(), &info) != 0)
+            return kFileMissing;
+        return S_ISDIR(info.st_mode) ? kIsFolder : kFileMissing;
+    }
     if (name.find('.') == std::string::npos || name.back() == '.') {
         // The year data files of an account set carry the extension in small letters; a name
         // given without one takes whichever spelling exists.
@@ -81,7 +93,9 @@ int CKszwEnv::validatePath(std::string_view rawPath)
         return kFileMissing;
     if (S_ISDIR(info.st_mode))
         return kIsFolder;
-    if ((info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0)
+    // Read-only: no write bit at all (this holds for root too, who may write anything), or this
+    // user may not write the file (it belongs to another user).
+    if ((info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0 || ::access(path.c_str(), W_OK) != 0)
         return kReadOnlyFile;
     // No file is a system file here; a name starting with "." is hidden.
     if (!name.empty() && name[0] == '.')
@@ -102,7 +116,7 @@ int CKszwEnv::validatePath(std::string_view rawPath)
     return kLoginOk;
 }
 
-int CKszwEnv::openFile(std::string_view path, std::string_view operatorCode, Prompt* prompt)
+int CKszwEnv::openFile(std::string_view path, std::string_view operatorCode, Prompt& prompt)
 {
     m_loggedIn = false;
     m_headerYearForMessage = 0;
@@ -122,8 +136,14 @@ int CKszwEnv::openFile(std::string_view path, std::string_view operatorCode, Pro
         code = readHeader();
         if (code == kLoginOk)
             code = findOperator(m_operatorCode, prompt);
-    } catch (const DatabaseError&) {
-        // A database without our tables, or with tables of another layout.
+    } catch (const DatabaseError& error) {
+        // A database without our tables, or with tables of another layout, has no header; a file
+        // that is busy or cannot be read is an error of its own, which the caller shows.
+        const StoreFailure failure = classifyFailure(error);
+        if (failure == StoreFailure::Busy || failure == StoreFailure::InputOutput) {
+            close();
+            throw;
+        }
         code = kNoHeader;
     }
     if (code != kLoginOk) {
@@ -157,7 +177,7 @@ int CKszwEnv::readHeader()
     return kLoginOk;
 }
 
-int CKszwEnv::findOperator(std::string_view operatorCode, Prompt* prompt)
+int CKszwEnv::findOperator(std::string_view operatorCode, Prompt& prompt)
 {
     if (!operatorCode.empty()) {
         const std::string code(operatorCode);
@@ -206,11 +226,11 @@ void CKszwEnv::loadPermissions()
 void CKszwEnv::completeLogin(UserSettings& settings)
 {
     loadPermissions();
+    // The file is brought into shape before anything is remembered of it.
+    upgradeYearFile(m_db);
     settings.setValue(kDataDirKey, m_filePath);
     settings.setValue(kOperatorKey, m_operatorCode);
     rememberRecentFile(settings, m_filePath);
-    if (!m_db.tableExists("SYSCSTAB"))
-        m_db.execute(kCreateSyscstab);
 }
 
 bool CKszwEnv::hasPermission(std::string_view code) const
@@ -256,7 +276,8 @@ std::string initialLoginFile(CKszwEnv& env, const UserSettings& settings, std::s
     if (!file || file->empty())
         return {};
     std::optional<std::string> op = settings.value(kOperatorKey);
-    if (env.openFile(*file, op.value_or(""), nullptr) != kLoginOk)
+    SilentPrompt silent;
+    if (env.openFile(*file, op.value_or(""), silent) != kLoginOk)
         return {};
     return env.filePath();
 }
@@ -268,7 +289,7 @@ bool confirmLogin(CKszwEnv& env, std::string_view path, std::string_view operato
         prompt.warn(kNoOperatorChosen);
         return false;
     }
-    if (env.openFile(path, operatorCode, &prompt) != kLoginOk)
+    if (env.openFile(path, operatorCode, prompt) != kLoginOk)
         return false;
     // An operator that is not in the file was reported; the default one is not what was chosen.
     if (env.operatorCode() != trim(operatorCode))

@@ -1,6 +1,19 @@
 // CKszwEnv: the login state. It validates and opens a year data file, reads its header (SYSTAB),
 // finds the operator and loads the operator's permission codes; every view and dialog reads the
 // connection, the year and its dates and the operator from here.
+//
+// A login runs these steps; each one refuses with a code (login_codes.h) and its message:
+//
+//   validatePath ──► openFile ──────────────► confirmLogin ─────────────► completeLogin
+//   name, extension,  connection, SYSTAB       operator chosen, file       permissions, schema
+//   exists, folder,   header and year,         opens for it, password      upgrade of an older file,
+//   read-only, hidden,the operator (or the     matches exactly             last file and operator
+//   year in the name, default one)                                         remembered
+//   opens as database
+//
+// The login dialog runs the first three on a trial state of its own while the user browses; the
+// program then runs openFile and completeLogin on a fresh state and takes it over only when both
+// succeeded, so a failed login leaves the running one untouched.
 #pragma once
 
 #include "session/login_codes.h"
@@ -26,6 +39,9 @@ public:
     CKszwEnv() = default;
     CKszwEnv(const CKszwEnv&) = delete;
     CKszwEnv& operator=(const CKszwEnv&) = delete;
+    // A completed login is handed over whole (its connection with it).
+    CKszwEnv(CKszwEnv&&) = default;
+    CKszwEnv& operator=(CKszwEnv&&) = default;
 
     // Checks a path in the fixed order of the failure codes; on success (kLoginOk) the found path
     // (extension added when missing) and the year are set.
@@ -33,17 +49,21 @@ public:
 
     // Opens a year data file for login: validates it, opens the connection, reads the header and
     // finds the operator (an empty or unknown code takes the default operator). Messages go to the
-    // prompt; nullptr means without messages. The password is not compared here.
-    int openFile(std::string_view path, std::string_view operatorCode, Prompt* prompt);
+    // prompt (a SilentPrompt for work "without messages"). The password is not compared here.
+    // Raises DatabaseError when the file is busy or cannot be read (no login code fits).
+    int openFile(std::string_view path, std::string_view operatorCode, Prompt& prompt);
 
-    // Shows the message of a failure code when a prompt is given; returns the code.
-    int report(int code, Prompt* prompt);
+    // Shows the message of a failure code; returns the code.
+    int report(int code, Prompt& prompt);
+    // The message of a failure code for the file last tried.
+    std::string failureMessage(int code) const;
 
     // True when the typed password equals the operator's password exactly.
     bool passwordMatches(std::string_view typed) const { return typed == m_password; }
 
-    // The last step of a login: loads the permission text, remembers the file and operator in the
-    // user's settings (and the file in the recent list) and creates SYSCSTAB when the file lacks it.
+    // The last step of a login: loads the permission text, upgrades the tables of an older file
+    // (SYSCSTAB, print settings), then remembers the file and operator in the user's settings (and
+    // the file in the recent list). Raises DatabaseError; the settings are then left as they were.
     void completeLogin(UserSettings& settings);
     // Loads the operator's permission codes, each followed by one blank.
     void loadPermissions();
@@ -86,7 +106,7 @@ public:
 
 private:
     int readHeader();
-    int findOperator(std::string_view operatorCode, Prompt* prompt);
+    int findOperator(std::string_view operatorCode, Prompt& prompt);
 
     Database m_db;
     bool m_loggedIn = false;

@@ -7,6 +7,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <filesystem>
 #include <fcntl.h>
 #include <unistd.h>
 #include <utility>
@@ -15,14 +16,25 @@ namespace kszw {
 
 namespace {
 
+// A path longer than the engine takes is refused before the engine sees it.
+void checkPathLength(const std::string& path)
+{
+    std::error_code error;
+    const std::string absolute = std::filesystem::absolute(path, error).string();
+    if ((error ? path : absolute).size() >= static_cast<size_t>(Database::kMaxPathLength))
+        throw DatabaseError(std::strerror(ENAMETOOLONG), SQLITE_CANTOPEN, path, ENAMETOOLONG);
+}
+
 sqlite3* openHandle(const std::string& path, int flags)
 {
+    checkPathLength(path);
     sqlite3* db = nullptr;
     int rc = sqlite3_open_v2(path.c_str(), &db, flags, nullptr);
     if (rc != SQLITE_OK) {
         std::string message = db ? sqlite3_errmsg(db) : sqlite3_errstr(rc);
+        const int systemError = db ? sqlite3_system_errno(db) : 0;
         sqlite3_close(db);
-        throw DatabaseError(message, rc);
+        throw DatabaseError(message, rc & 0xff, path, systemError);
     }
     sqlite3_busy_timeout(db, Database::kBusyTimeoutMs);
     sqlite3_extended_result_codes(db, 0);
@@ -31,6 +43,10 @@ sqlite3* openHandle(const std::string& path, int flags)
         // Reading the schema proves the file is a database (a foreign file fails here).
         Statement probe(db, "SELECT count(*) FROM sqlite_master");
         probe.step();
+        // The engine falls back to reading when it may not write the file; a year data file is
+        // always opened for writing, so that is a refusal.
+        if ((flags & SQLITE_OPEN_READWRITE) && sqlite3_db_readonly(db, "main") == 1)
+            throw DatabaseError(sqlite3_errstr(SQLITE_READONLY), SQLITE_READONLY, path, EACCES);
     } catch (...) {
         sqlite3_close(db);
         throw;
@@ -71,10 +87,13 @@ Database Database::open(const std::string& path)
 
 Database Database::create(const std::string& path)
 {
+    checkPathLength(path);
     // Claim the name atomically so two programs cannot both create the same file.
     int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL, 0644);
-    if (fd < 0)
-        throw DatabaseError(path + ": " + std::strerror(errno));
+    if (fd < 0) {
+        const int error = errno;
+        throw DatabaseError(std::strerror(error), 0, path, error);
+    }
     ::close(fd);
     try {
         return Database(openHandle(path, SQLITE_OPEN_READWRITE | SQLITE_OPEN_FULLMUTEX), path);
@@ -82,6 +101,17 @@ Database Database::create(const std::string& path)
         ::unlink(path.c_str());
         throw;
     }
+}
+
+Database Database::openReadOnly(const std::string& path)
+{
+    return Database(openHandle(path, SQLITE_OPEN_READONLY | SQLITE_OPEN_FULLMUTEX), path);
+}
+
+void Database::setBusyTimeout(int milliseconds)
+{
+    if (m_db)
+        sqlite3_busy_timeout(m_db, milliseconds);
 }
 
 void Database::close()

@@ -18,6 +18,8 @@ class Database {
 public:
     // How long a statement waits for another program that holds the file's lock.
     static constexpr int kBusyTimeoutMs = 5000;
+    // The longest path the engine takes (its own limit for file names).
+    static constexpr int kMaxPathLength = 512;
 
     Database() = default;
     ~Database();
@@ -27,8 +29,10 @@ public:
     Database& operator=(Database&& other) noexcept;
 
     // Opens an existing file shared, read-write. Raises DatabaseError when the file is missing,
-    // cannot be written or is not a database.
+    // cannot be written (SQLITE_READONLY) or is not a database.
     static Database open(const std::string& path);
+    // Opens an existing file for reading only (another year of the account set, read for a copy).
+    static Database openReadOnly(const std::string& path);
     // Creates a new, empty database file; refuses (DatabaseError) when the file already exists.
     static Database create(const std::string& path);
 
@@ -62,8 +66,13 @@ public:
     // The declared type of a column ("CHAR(14)", "LONG" …), nothing when table or column is missing.
     std::optional<std::string> columnType(std::string_view table, std::string_view column);
 
+    // How long a statement waits for another connection's lock before it fails with SQLITE_BUSY.
+    void setBusyTimeout(int milliseconds);
+
     // Transaction nesting depth, kept by Transaction.
     int& transactionDepth() { return m_transactionDepth; }
+    // True inside a Transaction (the write lock is held).
+    bool inTransaction() const { return m_transactionDepth > 0; }
 
 private:
     Database(sqlite3* db, std::string path);

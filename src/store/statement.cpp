@@ -10,10 +10,21 @@ namespace kszw {
 
 namespace {
 
+// The file of a connection, for the error message.
+std::string fileOf(sqlite3* db)
+{
+    const char* name = db ? sqlite3_db_filename(db, "main") : nullptr;
+    return name ? name : "";
+}
+
 [[noreturn]] void raise(sqlite3* db, int rc)
 {
     const char* message = db ? sqlite3_errmsg(db) : sqlite3_errstr(rc);
-    throw DatabaseError(message ? message : "database error", rc);
+    // The system's error number says more than "disk I/O error" (a full disk, a file too large).
+    const int primary = rc & 0xff;
+    const bool fromSystem = primary == SQLITE_IOERR || primary == SQLITE_FULL || primary == SQLITE_CANTOPEN;
+    throw DatabaseError(message ? message : "database error", primary, fileOf(db),
+                        fromSystem && db ? sqlite3_system_errno(db) : 0);
 }
 
 void bindValue(sqlite3* db, sqlite3_stmt* stmt, int index, const SqlValue& value)
@@ -45,7 +56,7 @@ Statement::Statement(sqlite3* db, std::string_view sql, const SqlParams& params)
         std::string message = sqlite3_errmsg(db);
         sqlite3_finalize(m_stmt);
         m_stmt = nullptr;
-        throw DatabaseError(message, rc);
+        throw DatabaseError(message, rc & 0xff, fileOf(db));
     }
     if (!m_stmt)
         throw DatabaseError("empty statement");

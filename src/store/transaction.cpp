@@ -3,6 +3,8 @@
 #include "store/database.h"
 
 #include <exception>
+#include <stdexcept>
+#include <string>
 
 namespace kszw {
 
@@ -45,6 +47,12 @@ void Transaction::commit()
         m_db.execute("RELEASE " + m_savepoint);
     m_done = true;
     --m_db.transactionDepth();
+}
+
+void requireTransaction(const Database& db, std::string_view operation)
+{
+    if (!db.inTransaction())
+        throw std::logic_error(std::string(operation) + " must run inside a transaction");
 }
 
 } // namespace kszw

@@ -1,8 +1,25 @@
-// An RAII transaction: BEGIN IMMEDIATE (so the write lock is taken before the first check), rolled
-// back unless committed. Used inside another transaction it becomes a savepoint.
+// Transaction: every operation that sends more than one modifying statement runs inside one, so
+// an engine error leaves nothing of it in the file.
+//
+// Why BEGIN IMMEDIATE: several copies of the program may work on one year file. A plain BEGIN
+// takes the write lock only at the first write, so two copies could both run a duplicate check
+// ("is voucher number 12 of March free?"), both see it free, and both insert. BEGIN IMMEDIATE
+// takes the write lock before the first statement of the operation: the second copy waits (up to
+// the connection's busy timeout, Database::kBusyTimeoutMs) until the first has committed, and then
+// its check sees the first copy's row. When the wait runs out, the constructor raises DatabaseError
+// with SQLITE_BUSY and the operation has changed nothing.
+//
+// Nesting: a Transaction constructed while another is open on the same connection becomes a
+// SAVEPOINT inside it, so an operation made of smaller atomic operations stays atomic as a whole;
+// committing the inner one releases its savepoint, and only the outermost commit writes the file.
+//
+// Destructor: without commit() the transaction is rolled back (the savepoint rolled back to and
+// released); errors of the rollback itself are swallowed, because the engine has already rolled
+// back after a failure such as a full disk.
 #pragma once
 
 #include <string>
+#include <string_view>
 
 namespace kszw {
 
@@ -22,5 +39,10 @@ private:
     std::string m_savepoint; // empty for the outermost transaction
     bool m_done = false;
 };
+
+// A check-then-insert operation calls this first: outside a transaction its check would not hold
+// the write lock, and another copy of the program could pass the same check. Raises
+// std::logic_error naming the operation when no transaction is open.
+void requireTransaction(const Database& db, std::string_view operation);
 
 } // namespace kszw

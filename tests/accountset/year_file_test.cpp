@@ -5,6 +5,8 @@
 #include "store/ks_dbset.h"
 #include "support/temp_dir.h"
 
+#include <cstdio>
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -220,12 +222,101 @@ TEST(CreateAccountSet, RefusesAnEmptyPathAnUnmakeableFolderAndAnExistingYear)
     { std::FILE* f = std::fopen(dir.file("plain").c_str(), "w"); std::fclose(f); }
     AccountSetResult blocked = createAccountSet(dir.file("plain/set"), clock);
     EXPECT_FALSE(blocked.ok);
-    EXPECT_EQ(blocked.message, "所给路径非法，不能建立目录");
+    EXPECT_EQ(blocked.message.substr(0, blocked.message.find('\r')), "所给路径非法，不能建立目录");
 
     ASSERT_TRUE(createAccountSet(dir.file("set"), clock).ok);
-    AccountSetResult again = createAccountSet(dir.file("set"), clock);
-    EXPECT_FALSE(again.ok);
-    EXPECT_EQ(again.message, "“" + dir.file("set/2026.ksk") + "”已存在，不能再建立！");
+    // A folder holding year files is an account set already, whatever year is asked for.
+    for (int year : {0, 2026, 2031}) {
+        AccountSetResult again = createAccountSet(dir.file("set"), clock, year);
+        EXPECT_FALSE(again.ok);
+        EXPECT_EQ(again.message, "该路径已被岚屿穗用户使用！") << year;
+    }
+    EXPECT_FALSE(std::filesystem::exists(dir.file("set/2031.ksk")));
+}
+
+TEST(CreateAccountSet, AFolderHoldsYearFilesOnlyWhenANameIsFourDigitsAndTheExtension)
+{
+    test::TempDir dir;
+    struct Case {
+        const char* name;
+        bool yearFile;
+    };
+    const Case cases[] = {{"2026.ksk", true}, {"2026.KSK", true}, {"1999.Ksk", true},  {"202.ksk", false},
+                          {"20260.ksk", false}, {"abcd.ksk", false}, {"2026.txt", false}, {".2026.ksk.new-1-1", false}};
+    for (const Case& c : cases) {
+        const std::string folder = dir.file(std::string("f") + std::to_string(&c - cases));
+        std::filesystem::create_directory(folder);
+        std::FILE* f = std::fopen((folder + "/" + c.name).c_str(), "w");
+        ASSERT_TRUE(f);
+        std::fclose(f);
+        EXPECT_EQ(holdsYearFiles(folder), c.yearFile) << c.name;
+    }
+    // A folder named like a year file is not one.
+    std::filesystem::create_directories(dir.file("g/2026.ksk"));
+    EXPECT_FALSE(holdsYearFiles(dir.file("g")));
+}
+
+TEST(CreateAccountSet, AFailedCreationRemovesTheFoldersItMadeAndLeavesNoFile)
+{
+    test::TempDir dir;
+    FixedClock clock({2026, 1, 1});
+    // A path longer than the engine takes: the folders can be made, the file cannot.
+    std::string deep = dir.file("keep");
+    std::filesystem::create_directory(deep);
+    std::string folder = deep;
+    while (folder.size() < static_cast<size_t>(Database::kMaxPathLength))
+        folder += "/" + std::string(60, 'd');
+    AccountSetResult result = createAccountSet(folder, clock);
+    EXPECT_FALSE(result.ok);
+    EXPECT_EQ(result.message.substr(0, result.message.find('\r')),
+              "路径“" + folder + "/2026.ksk”太长，不能使用！");
+    // The folders this creation made are gone; the one that was there stays.
+    EXPECT_TRUE(std::filesystem::is_directory(deep));
+    EXPECT_TRUE(std::filesystem::is_empty(deep));
+}
+
+TEST(CreateYearFile, AWriteThatFailsHalfWayLeavesNoFileAndSaysSo)
+{
+    test::TempDir dir;
+    std::string output;
+    // The file-size limit of the child process makes the writes fail half-way (beyond 16 KB).
+    const std::string command = "sh -c " + test::shellQuote("trap '' XFSZ; ulimit -f 16; exec " +
+                                                          test::shellQuote(KSZW_CLI_PATH) + " new-set " +
+                                                          test::shellQuote(dir.file("set")) + " --year 2026");
+    EXPECT_EQ(test::runCommand(command + " 2>&1", output), 1) << output;
+    EXPECT_EQ(output, "读写帐务数据文件“" + dir.file("set/2026.ksk") + "”时出错！\ndisk I/O error\n");
+    // Neither the year file, nor the file it was built under, nor the folder made for it is left.
+    EXPECT_FALSE(std::filesystem::exists(dir.file("set")));
+    EXPECT_TRUE(std::filesystem::is_empty(dir.path()));
+}
+
+TEST(CreateYearFile, AKillAtAnyMomentLeavesNoYearFileOrAWholeOne)
+{
+    test::TempDir dir;
+    int whole = 0;
+    int none = 0;
+    for (int delayMs = 0; delayMs <= 60; delayMs += 4) {
+        const std::string folder = dir.file("set" + std::to_string(delayMs));
+        std::filesystem::create_directory(folder);
+        std::string output;
+        const std::string command = test::shellQuote(KSZW_CLI_PATH) + " new-set " + test::shellQuote(folder) +
+                                    " --year 2026 >/dev/null 2>&1 & pid=$!; sleep " +
+                                    std::to_string(delayMs / 1000.0) + "; kill -9 $pid 2>/dev/null; wait $pid";
+        test::runCommand("sh -c " + test::shellQuote(command), output);
+        const std::string file = folder + "/2026.ksk";
+        if (!std::filesystem::exists(file)) {
+            ++none;
+            continue;
+        }
+        Database db = Database::open(file);
+        EXPECT_EQ(db.queryLong("SELECT count(*) FROM SYSTAB"), 1) << delayMs;
+        EXPECT_EQ(db.queryLong("SELECT count(*) FROM KSVAR"), 3) << delayMs;
+        ++whole;
+    }
+    // Both outcomes were seen, so the kill did land during the creation.
+    EXPECT_GT(whole + none, 0);
+    RecordProperty("whole", whole);
+    RecordProperty("none", none);
 }
 
 } // namespace

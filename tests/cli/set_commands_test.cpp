@@ -66,8 +66,11 @@ TEST(CliNewSetAndInfo, RefusalsPrintTheLoginMessageAndExitOne)
         {"info " + shellQuote(dir.file("s")), "该文件不存在！\n"},
         {"info " + file + " --password x", "操作员口今不正确！\n"},
         {"info " + file + " --operator 105", "无此操作员！\n"},
-        {"new-set " + shellQuote(dir.file("s")) + " --year 2026",
-         "“" + dir.file("s/2026.ksk") + "”已存在，不能再建立！\n"},
+        {"new-set " + shellQuote(dir.file("s")) + " --year 2026", "该路径已被岚屿穗用户使用！\n"},
+        // A folder that already holds another year is an account set too.
+        {"new-set " + shellQuote(dir.file("s")) + " --year 2027", "该路径已被岚屿穗用户使用！\n"},
+        // A path ending in "/" names a folder.
+        {"info " + shellQuote(dir.file("s") + "/"), "岚屿穗帐务数据文件不能是文件夹！\n"},
     };
     for (const Case& c : cases) {
         std::string stdoutText;

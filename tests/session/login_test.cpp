@@ -34,6 +34,7 @@ protected:
     test::TempDir dir;
     CKszwEnv env;
     ScriptedPrompt prompt;
+    SilentPrompt silent;
 };
 
 TEST_F(Login, ValidationReportsTheFirstFailingCheck)
@@ -118,8 +119,8 @@ TEST_F(Login, EveryFailureCodeHasItsMessage)
 
 TEST_F(Login, OpenFileShowsTheMessageOnlyWhenMessagesAreOn)
 {
-    EXPECT_EQ(env.openFile(dir.file("2040.ksk"), "", nullptr), kFileMissing);
-    EXPECT_EQ(env.openFile(dir.file("2040.ksk"), "", &prompt), kFileMissing);
+    EXPECT_EQ(env.openFile(dir.file("2040.ksk"), "", silent), kFileMissing);
+    EXPECT_EQ(env.openFile(dir.file("2040.ksk"), "", prompt), kFileMissing);
     ASSERT_EQ(prompt.entries().size(), 1u);
     EXPECT_EQ(prompt.entries()[0].text, "该文件不存在！");
     EXPECT_EQ(prompt.entries()[0].caption, "岚屿穗软件");
@@ -130,7 +131,7 @@ TEST_F(Login, OpenFileReadsTheHeader)
 {
     std::string path = yearFile(2026);
     execute(path, "UPDATE SYSTAB SET NA='甲公司  ',KJ='张三',MM=3,JT='025',T1='20251226',T13='20261225'");
-    ASSERT_EQ(env.openFile(path, "", &prompt), kLoginOk);
+    ASSERT_EQ(env.openFile(path, "", prompt), kLoginOk);
     EXPECT_TRUE(env.isLoggedIn());
     EXPECT_EQ(env.unitName(), "甲公司");
     EXPECT_EQ(env.chiefAccountant(), "张三");
@@ -148,7 +149,7 @@ TEST_F(Login, OpenFileReadsTheHeader)
 TEST_F(Login, AYearInTheNameThatDiffersFromTheHeaderNamesTheRightFile)
 {
     std::string path = yearFile(2006, "2007.ksk");
-    EXPECT_EQ(env.openFile(path, "", &prompt), kYearMismatch);
+    EXPECT_EQ(env.openFile(path, "", prompt), kYearMismatch);
     EXPECT_EQ(prompt.last(), "文件名中的年度与实际帐务年度不相符！\n文件名应当改为：“2006.ksk”");
     EXPECT_FALSE(env.isLoggedIn());
     EXPECT_FALSE(env.isOpen());
@@ -160,12 +161,12 @@ TEST_F(Login, ADatabaseWithoutOurTablesOrHeaderHasNoEnvironment)
         Database db = Database::create(dir.file("2026.ksk"));
         db.execute("CREATE TABLE other(x)");
     }
-    EXPECT_EQ(env.openFile(dir.file("2026.ksk"), "", &prompt), kNoHeader);
+    EXPECT_EQ(env.openFile(dir.file("2026.ksk"), "", prompt), kNoHeader);
     EXPECT_EQ(prompt.last(), "无环境信息！");
 
     std::string path = yearFile(2027);
     execute(path, "DELETE FROM SYSTAB");
-    EXPECT_EQ(env.openFile(path, "", &prompt), kNoHeader);
+    EXPECT_EQ(env.openFile(path, "", prompt), kNoHeader);
 
     // A SYSTAB of some other layout is refused the same way, without a crash.
     {
@@ -173,17 +174,17 @@ TEST_F(Login, ADatabaseWithoutOurTablesOrHeaderHasNoEnvironment)
         db.execute("CREATE TABLE SYSTAB(X LONG)");
         db.execute("INSERT INTO SYSTAB VALUES(1)");
     }
-    EXPECT_EQ(env.openFile(dir.file("2028.ksk"), "", &prompt), kNoHeader);
+    EXPECT_EQ(env.openFile(dir.file("2028.ksk"), "", prompt), kNoHeader);
     // An empty file opens as an empty database and has no header either.
     std::ofstream(dir.file("2029.ksk")).close();
-    EXPECT_EQ(env.openFile(dir.file("2029.ksk"), "", &prompt), kNoHeader);
+    EXPECT_EQ(env.openFile(dir.file("2029.ksk"), "", prompt), kNoHeader);
 }
 
 TEST_F(Login, AFileWithoutOperatorsIsRefused)
 {
     std::string path = yearFile(2026);
     execute(path, "DELETE FROM OPR");
-    EXPECT_EQ(env.openFile(path, "101", &prompt), kNoOperators);
+    EXPECT_EQ(env.openFile(path, "101", prompt), kNoOperators);
     EXPECT_EQ(prompt.texts(), (std::vector<std::string>{"无此操作员！", "本帐套无操作员！"}));
 }
 
@@ -208,7 +209,7 @@ TEST_F(Login, DefaultOperatorSkipsTheAdministratorWhenAnotherExists)
         for (const std::string& code : c.codes)
             execute(path, "INSERT INTO OPR(OPNO,NA,PSD) VALUES('" + code + "','操作员" + code + "','')");
         CKszwEnv trial;
-        ASSERT_EQ(trial.openFile(path, "", nullptr), kLoginOk);
+        ASSERT_EQ(trial.openFile(path, "", silent), kLoginOk);
         EXPECT_EQ(trial.operatorCode(), c.expected) << "first of " << c.codes.size();
         EXPECT_EQ(trial.operatorName(), std::string("操作员") + c.expected);
     }
@@ -217,12 +218,12 @@ TEST_F(Login, DefaultOperatorSkipsTheAdministratorWhenAnotherExists)
 TEST_F(Login, AnUnknownOperatorIsReportedAndTheDefaultOneTaken)
 {
     std::string path = yearFile(2026);
-    ASSERT_EQ(env.openFile(path, "999", &prompt), kLoginOk);
+    ASSERT_EQ(env.openFile(path, "999", prompt), kLoginOk);
     EXPECT_EQ(prompt.texts(), (std::vector<std::string>{"无此操作员！"}));
     EXPECT_EQ(env.operatorCode(), "102");
     // Without messages the default operator is taken silently.
     CKszwEnv quiet;
-    ASSERT_EQ(quiet.openFile(path, "999", nullptr), kLoginOk);
+    ASSERT_EQ(quiet.openFile(path, "999", silent), kLoginOk);
     EXPECT_EQ(quiet.operatorCode(), "102");
 }
 
@@ -306,7 +307,7 @@ TEST_F(Login, OperatorsAreListedInNumericOrder)
     std::string path = yearFile(2026);
     execute(path, "INSERT INTO OPR(OPNO,NA,PSD) VALUES('20','乙','')");
     execute(path, "INSERT INTO OPR(OPNO,NA,PSD) VALUES('110','甲','')");
-    ASSERT_EQ(env.openFile(path, "", nullptr), kLoginOk);
+    ASSERT_EQ(env.openFile(path, "", silent), kLoginOk);
     std::vector<std::string> codes;
     for (const OperatorEntry& op : env.operators())
         codes.push_back(op.code + " " + op.name);
@@ -332,8 +333,8 @@ TEST_F(Login, ANewLoginReplacesTheOpenFile)
 {
     std::string first = yearFile(2026);
     std::string second = yearFile(2027);
-    ASSERT_EQ(env.openFile(first, "101", nullptr), kLoginOk);
-    ASSERT_EQ(env.openFile(second, "102", nullptr), kLoginOk);
+    ASSERT_EQ(env.openFile(first, "101", silent), kLoginOk);
+    ASSERT_EQ(env.openFile(second, "102", silent), kLoginOk);
     EXPECT_EQ(env.year(), 2027);
     EXPECT_EQ(env.db().path(), second);
     EXPECT_EQ(env.db().queryLong("SELECT PY FROM SYSTAB"), 2027);

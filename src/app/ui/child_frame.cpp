@@ -1,6 +1,7 @@
 #include "app/ui/child_frame.h"
 
 #include <QEvent>
+#include <QWindowStateChangeEvent>
 
 namespace kszw {
 
@@ -9,21 +10,34 @@ CChildFrame::CChildFrame(ViewKind kind, QWidget* view, CommandTarget* target, QW
 {
     setAttribute(Qt::WA_DeleteOnClose);
     setWidget(view);
-    setWindowTitle(view->windowTitle());
+    m_baseTitle = view->windowTitle();
+    setWindowTitle(m_baseTitle);
 }
 
 void CChildFrame::showEvent(QShowEvent* event)
 {
     QMdiSubWindow::showEvent(event);
-    if (!isMaximized())
-        showMaximized();
+    // A new window opens maximized.
+    if (!m_opened) {
+        m_opened = true;
+        if (!isMaximized())
+            showMaximized();
+    }
 }
 
 void CChildFrame::changeEvent(QEvent* event)
 {
     QMdiSubWindow::changeEvent(event);
-    // Activated again after another window was chosen: it comes back maximized.
-    if (event->type() == QEvent::ActivationChange && isActiveWindow() && !isMaximized() && !isMinimized())
+    if (event->type() == QEvent::WindowStateChange) {
+        // Leaving the maximized state while shown is the user arranging the windows.
+        auto* change = static_cast<QWindowStateChangeEvent*>(event);
+        if (isVisible() && (change->oldState() & Qt::WindowMaximized) && !isMaximized())
+            m_arranged = true;
+    }
+    // Activated again after another window was chosen: it comes back maximized, unless the user
+    // has arranged the windows since.
+    if (event->type() == QEvent::ActivationChange && isActiveWindow() && !m_arranged && !isMaximized()
+        && !isMinimized())
         showMaximized();
 }
 

@@ -1,4 +1,6 @@
-// CChildFrame: a child window of the main window that always opens maximized.
+// CChildFrame: a child window of the main window. It opens maximized and comes back maximized when
+// activated, until the user arranges the windows (tile, cascade, restore, minimise): from then on
+// activating it keeps the arrangement the user chose.
 #pragma once
 
 #include "formview/view_kinds.h"
@@ -17,6 +19,12 @@ public:
     ViewKind kind() const { return m_kind; }
     CommandTarget* target() const { return m_target; }
 
+    // The title of the view shown in it, before a ":n" that tells windows of one title apart.
+    const QString& baseTitle() const { return m_baseTitle; }
+    // True once the user has arranged the windows; activation then leaves it as it is.
+    bool isArranged() const { return m_arranged; }
+    void setArranged(bool arranged) { m_arranged = arranged; }
+
 protected:
     void showEvent(QShowEvent* event) override;
     void changeEvent(QEvent* event) override;
@@ -24,6 +32,9 @@ protected:
 private:
     ViewKind m_kind;
     CommandTarget* m_target;
+    QString m_baseTitle;
+    bool m_arranged = false;
+    bool m_opened = false;
 };
 
 } // namespace kszw

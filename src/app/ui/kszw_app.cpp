@@ -14,6 +14,8 @@
 #include "formview/ui/form_view.h"
 #include "session/ui/login_dialog.h"
 #include "session/user_settings.h"
+#include "store/database_error.h"
+#include "store/error_messages.h"
 
 #include <QApplication>
 #include <QFileInfo>
@@ -70,21 +72,41 @@ bool CKszwAppBase::login(const QString& file)
 {
     QString initial = file;
     if (initial.isEmpty()) {
-        if (!m_env.isOpen())
-            initial = QString::fromStdString(initialLoginFile(m_env, m_settings, ""));
-        else
+        if (!m_env.isOpen()) {
+            // The remembered file is tried on a state of its own: the login state changes only
+            // when a login has completed.
+            CKszwEnv probe;
+            try {
+                initial = QString::fromStdString(initialLoginFile(probe, m_settings, ""));
+            } catch (const DatabaseError&) {
+                initial.clear(); // the remembered file cannot be read now; nothing is offered
+            }
+        } else {
             initial = QString::fromStdString(m_env.filePath());
+        }
     }
     for (;;) {
         std::optional<LoginChoice> choice = askLogin(initial);
         if (!choice)
             return false;
-        if (m_env.openFile(choice->file.toStdString(), choice->operatorCode.toStdString(), &m_prompt) == kLoginOk) {
-            m_env.completeLogin(m_settings);
-            afterLogin();
-            return true;
+        // The new login is built on a fresh state; the running one stays untouched until the new
+        // one has fully succeeded.
+        CKszwEnv fresh;
+        try {
+            if (fresh.openFile(choice->file.toStdString(), choice->operatorCode.toStdString(), m_prompt) != kLoginOk) {
+                initial = choice->file;
+                continue;
+            }
+            fresh.completeLogin(m_settings);
+        } catch (const DatabaseError& error) {
+            // The file cannot be used now (locked by another program, damaged): the login fails
+            // in order, with the engine's text.
+            m_prompt.warn(userMessage(error, choice->file.toStdString()));
+            return false;
         }
-        initial = choice->file;
+        m_env = std::move(fresh);
+        afterLogin();
+        return true;
     }
 }
 
@@ -133,6 +155,21 @@ QWidget* CKszwAppBase::openView(ViewKind kind)
     }
     m_frame->addChild(kind, view, target);
     return view;
+}
+
+void CKszwAppBase::showError(const std::exception& error)
+{
+    // The command that was running when the error arrived names the message box.
+    const int failed = m_frame->takeFailedCommand();
+    std::string caption(kMessageCaption);
+    if (failed != 0 && !commandName(failed).isEmpty())
+        caption += "－" + commandName(failed).toStdString();
+    std::string text;
+    if (const auto* store = dynamic_cast<const DatabaseError*>(&error))
+        text = userMessage(*store, m_env.filePath());
+    else
+        text = error.what();
+    m_prompt.tell(text, Icon::Exclamation, caption);
 }
 
 void CKszwAppBase::notYetAvailable(int id)

@@ -12,6 +12,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <exception>
 #include <memory>
 #include <optional>
 
@@ -48,6 +49,11 @@ public:
 
     // Runs a command of this layer or passes it on; false when no layer runs it.
     virtual bool onCommand(int id);
+
+    // The one place where an error that ended a command reaches the user: an engine or file error
+    // as store/error_messages.h words it, any other error with its text; the caption names the
+    // command that was running.
+    void showError(const std::exception& error);
 
     CKszwEnv& env() { return m_env; }
     CMainFrame* mainFrame() const { return m_frame.get(); }

@@ -11,15 +11,24 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDialog>
+#include <QDialogButtonBox>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QListWidget>
 #include <QMdiArea>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPointer>
 #include <QStatusBar>
 #include <QTimer>
 #include <QToolBar>
+#include <QVBoxLayout>
 #include <QWhatsThis>
+
+#include <algorithm>
+#include <exception>
+#include <map>
 
 
 namespace kszw {
@@ -79,6 +88,10 @@ void CMainFrame::buildMenus()
                 menu->addAction(makeAction(id));
         }
         connect(menu, &QMenu::aboutToShow, this, [this] { updateCommandStates(); });
+        if (std::find(menuInfo.items.begin(), menuInfo.items.end(), cmd::kTile) != menuInfo.items.end()) {
+            m_windowMenu = menu;
+            connect(menu, &QMenu::aboutToShow, this, [this] { refreshWindowList(); });
+        }
     }
     QAction* toolBarItem = makeAction(cmd::kToolBar);
     toolBarItem->setCheckable(true);
@@ -149,11 +162,109 @@ CChildFrame* CMainFrame::addChild(ViewKind kind, QWidget* view, CommandTarget* t
 {
     auto* frame = new CChildFrame(kind, view, target);
     m_mdi->addSubWindow(frame);
+    connect(frame, &QObject::destroyed, this, [this] { QTimer::singleShot(0, this, [this] { refreshChildTitles(); }); });
+    refreshChildTitles();
     frame->showMaximized();
     m_mdi->setActiveSubWindow(frame);
     view->setFocus();
     updateCommandStates();
     return frame;
+}
+
+void CMainFrame::refreshChildTitles()
+{
+    const QList<QMdiSubWindow*> windows = m_mdi->subWindowList(QMdiArea::CreationOrder);
+    std::map<QString, int> counts;
+    for (QMdiSubWindow* window : windows)
+        if (auto* child = qobject_cast<CChildFrame*>(window))
+            ++counts[child->baseTitle()];
+    std::map<QString, int> numbers;
+    for (QMdiSubWindow* window : windows) {
+        auto* child = qobject_cast<CChildFrame*>(window);
+        if (!child)
+            continue;
+        const QString& base = child->baseTitle();
+        child->setWindowTitle(counts[base] > 1 ? base + QStringLiteral(":") + QString::number(++numbers[base]) : base);
+    }
+}
+
+void CMainFrame::activateChild(QMdiSubWindow* child)
+{
+    if (!child)
+        return;
+    if (child->isMinimized())
+        child->showNormal();
+    m_mdi->setActiveSubWindow(child);
+    if (QWidget* view = child->widget())
+        view->setFocus();
+}
+
+void CMainFrame::refreshWindowList()
+{
+    if (!m_windowMenu)
+        return;
+    for (QAction* item : m_windowListActions) {
+        m_windowMenu->removeAction(item);
+        item->deleteLater();
+    }
+    m_windowListActions.clear();
+    const QList<QMdiSubWindow*> windows = m_mdi->subWindowList(QMdiArea::CreationOrder);
+    if (windows.isEmpty())
+        return;
+    m_windowListActions << m_windowMenu->addSeparator();
+    QMdiSubWindow* active = m_mdi->activeSubWindow();
+    constexpr int kListed = 9;
+    for (int i = 0; i < windows.size() && i < kListed; ++i) {
+        QString title = windows[i]->windowTitle();
+        title.replace(QLatin1Char('&'), QStringLiteral("&&"));
+        QAction* item = m_windowMenu->addAction(QStringLiteral("&%1 %2").arg(i + 1).arg(title));
+        item->setCheckable(true);
+        item->setChecked(windows[i] == active);
+        QPointer<QMdiSubWindow> window = windows[i];
+        connect(item, &QAction::triggered, this, [this, window] { activateChild(window); });
+        m_windowListActions << item;
+    }
+    if (windows.size() > kListed) {
+        QAction* more = m_windowMenu->addAction(QStringLiteral("其他窗口..."));
+        connect(more, &QAction::triggered, this, [this] { chooseOtherWindow(); });
+        m_windowListActions << more;
+    }
+}
+
+void CMainFrame::chooseOtherWindow()
+{
+    // Every window in a list, the active one selected; Enter or a double-click activates one.
+    QDialog dialog(this);
+    dialog.setWindowTitle(QStringLiteral("选择窗口"));
+    auto* layout = new QVBoxLayout(&dialog);
+    auto* list = new QListWidget(&dialog);
+    const QList<QMdiSubWindow*> windows = m_mdi->subWindowList(QMdiArea::CreationOrder);
+    for (QMdiSubWindow* window : windows) {
+        list->addItem(window->windowTitle());
+        if (window == m_mdi->activeSubWindow())
+            list->setCurrentRow(list->count() - 1);
+    }
+    auto* buttons = new QDialogButtonBox(&dialog);
+    buttons->addButton(QStringLiteral("确定"), QDialogButtonBox::AcceptRole);
+    buttons->addButton(QStringLiteral("取消"), QDialogButtonBox::RejectRole);
+    layout->addWidget(list);
+    layout->addWidget(buttons);
+    connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+    connect(list, &QListWidget::itemDoubleClicked, &dialog, &QDialog::accept);
+    if (dialog.exec() == QDialog::Accepted && list->currentRow() >= 0 && list->currentRow() < windows.size())
+        activateChild(windows[list->currentRow()]);
+}
+
+void CMainFrame::arrangeWindows(bool tile)
+{
+    for (QMdiSubWindow* window : m_mdi->subWindowList())
+        if (auto* child = qobject_cast<CChildFrame*>(window))
+            child->setArranged(true);
+    if (tile)
+        m_mdi->tileSubWindows();
+    else
+        m_mdi->cascadeSubWindows();
 }
 
 CChildFrame* CMainFrame::activeChild() const
@@ -198,10 +309,34 @@ void CMainFrame::updateCommandStates()
         item->setChecked(statusBar()->isVisible() || !isVisible());
 }
 
+namespace {
+
+// Marks the command that an exception ends: the guard of a command notes its id when it is left
+// by an exception that no inner command has claimed.
+class RunningCommand {
+public:
+    RunningCommand(int id, int& failed) : m_id(id), m_failed(failed), m_uncaught(std::uncaught_exceptions()) {}
+    ~RunningCommand()
+    {
+        if (std::uncaught_exceptions() > m_uncaught && m_failed == 0)
+            m_failed = m_id;
+    }
+    RunningCommand(const RunningCommand&) = delete;
+    RunningCommand& operator=(const RunningCommand&) = delete;
+
+private:
+    int m_id;
+    int& m_failed;
+    int m_uncaught;
+};
+
+} // namespace
+
 void CMainFrame::runCommand(int id)
 {
     if (!isCommandEnabledNow(id))
         return;
+    RunningCommand running(id, m_failedCommand);
     // The active view may run any command itself (a form view runs the calculator on its cell).
     CChildFrame* child = activeChild();
     if (child && child->target() && child->target()->runCommand(id)) {
@@ -225,8 +360,8 @@ bool CMainFrame::runFrameCommand(int id)
     case cmd::kExit: close(); return true;
     case cmd::kToolBar: m_toolBar->setVisible(!m_toolBar->isVisible()); return true;
     case cmd::kStatusBar: statusBar()->setVisible(!statusBar()->isVisible()); return true;
-    case cmd::kCascade: m_mdi->cascadeSubWindows(); return true;
-    case cmd::kTile: m_mdi->tileSubWindows(); return true;
+    case cmd::kCascade: arrangeWindows(false); return true;
+    case cmd::kTile: arrangeWindows(true); return true;
     case cmd::kArrangeIcons: arrangeIcons(); return true;
     case cmd::kContextHelp: QWhatsThis::enterWhatsThisMode(); return true;
     default: return false;

@@ -5,15 +5,18 @@
 
 #include "formview/view_kinds.h"
 
+#include <QList>
 #include <QMainWindow>
 
 #include <functional>
 #include <map>
 #include <string>
+#include <utility>
 
 class QLabel;
 class QMdiArea;
 class QMdiSubWindow;
+class QMenu;
 
 namespace kszw {
 
@@ -43,6 +46,13 @@ public:
 
     // Closes the child windows, the active one first; false when one refuses (the rest stay).
     bool closeChildren();
+    // Makes a child window the active one (a minimised one is restored first).
+    void activateChild(QMdiSubWindow* child);
+    // The window list of the 窗口 menu as it stands: "&1 title" … for the first nine windows in the
+    // order they were opened, the active one checked, then "其他窗口..." when there are more.
+    QList<QAction*> windowListActions() const { return m_windowListActions; }
+    // Rebuilds that list (done whenever the menu opens).
+    void refreshWindowList();
 
     QAction* action(int id) const;
     // Whether a command is enabled right now by its rule.
@@ -52,6 +62,9 @@ public:
     // Runs a command: the active view first, then the application's layers, then the main
     // window's own (close, exit, bars, window arrangement, context help).
     void runCommand(int id);
+    // The command an error ended (the innermost one when commands ran inside each other), cleared
+    // by the call; 0 when none. The program's error handler names it in its message.
+    int takeFailedCommand() { return std::exchange(m_failedCommand, 0); }
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -64,9 +77,16 @@ private:
     QAction* makeAction(int id);
     bool runFrameCommand(int id);
     void arrangeIcons();
+    // Tile and cascade: the user's arrangement, kept when a window is activated again.
+    void arrangeWindows(bool tile);
+    // Windows of one title are told apart by ":1", ":2" … in the order they were opened.
+    void refreshChildTitles();
+    void chooseOtherWindow();
     void updateLockIndicators();
 
     QMdiArea* m_mdi;
+    QMenu* m_windowMenu = nullptr;
+    QList<QAction*> m_windowListActions;
     QToolBar* m_toolBar = nullptr;
     QLabel* m_operatorPane = nullptr;
     QLabel* m_capsPane = nullptr;
@@ -74,6 +94,7 @@ private:
     std::map<int, QAction*> m_actions;
     std::function<bool(int)> m_handler;
     std::string m_permissions;
+    int m_failedCommand = 0;
 };
 
 } // namespace kszw

@@ -8,6 +8,7 @@
 #include "formview/ui/print_dialog.h"
 #include "store/database.h"
 #include "store/database_error.h"
+#include "store/error_messages.h"
 
 #include <QFileDialog>
 #include <QPainter>
@@ -227,7 +228,7 @@ bool pageSetup(CKsFormView& view, const SettingsKey& key, Prompt& prompt, QWidge
         try {
             SaveViewSettings(*key.db, key.nFlag, key.fieldMode, view.currentViewSettings());
         } catch (const DatabaseError& error) {
-            prompt.warn(error.what());
+            prompt.warn(userMessage(error, key.db->path()));
         }
     }
     return true;

@@ -7,6 +7,7 @@
 #include "session/kszw_env.h"
 #include "store/database.h"
 #include "store/database_error.h"
+#include "store/error_messages.h"
 
 #include <QColorDialog>
 #include <QDoubleSpinBox>
@@ -189,15 +190,15 @@ void PageSetupDialog::restoreDefaults()
 void PageSetupDialog::copyFromFile(const QString& path)
 {
     CKszwEnv source;
-    if (source.openFile(path.toStdString(), "", &m_prompt) != kLoginOk)
-        return;
     try {
+        if (source.openFile(path.toStdString(), "", m_prompt) != kLoginOk)
+            return;
         ViewSettings copied = LoadViewSettings(source.db(), m_nFlag, m_fieldMode);
         copied.columnWidths = m_settings.columnWidths;
         m_settings = copied;
         showSettings(m_settings);
     } catch (const DatabaseError& error) {
-        m_prompt.warn(error.what());
+        m_prompt.warn(userMessage(error, path.toStdString()));
     }
 }
 

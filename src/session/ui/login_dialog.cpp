@@ -3,21 +3,61 @@
 #include "common/clock.h"
 #include "common/prompt.h"
 #include "common/text.h"
+#include "common/ui/qt_text.h"
+#include "store/database_error.h"
+#include "store/error_messages.h"
 
 #include <QComboBox>
 #include <QFileInfo>
+#include <QFileSystemModel>
 #include <QGridLayout>
+#include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QLocale>
 #include <QPushButton>
+#include <QTreeView>
 #include <QVBoxLayout>
 
 namespace kszw {
+
+namespace {
+
+constexpr const char* kFileTypeName = "岚屿穗帐务数据文件";
+
+} // namespace
 
 QString yearFileFilter()
 {
     // The year data files carry the extension in small letters on disk; both spellings are shown.
     return QStringLiteral("岚屿穗帐务数据文件(*.KSK *.ksk)");
+}
+
+YearFileListModel::YearFileListModel(QObject* parent) : QIdentityProxyModel(parent) {}
+
+QVariant YearFileListModel::data(const QModelIndex& index, int role) const
+{
+    if (role != Qt::DisplayRole || !index.isValid())
+        return QIdentityProxyModel::data(index, role);
+    auto* files = qobject_cast<QFileSystemModel*>(sourceModel());
+    if (!files)
+        return QIdentityProxyModel::data(index, role);
+    // The file of the row is named by its first column.
+    const QModelIndex source = mapToSource(index).siblingAtColumn(0);
+    switch (index.column()) {
+    case kTypeColumn:
+        if (files->isDir(source))
+            return QStringLiteral("文件夹");
+        if (QFileInfo(files->fileName(source)).suffix().compare(QStringLiteral("ksk"), Qt::CaseInsensitive) == 0)
+            return QString::fromUtf8(kFileTypeName);
+        break;
+    case kDateColumn:
+        return QLocale(QLocale::Chinese, QLocale::China).toString(files->lastModified(source), QLocale::ShortFormat);
+    default:
+        break;
+    }
+    return QIdentityProxyModel::data(index, role);
 }
 
 EmbeddedFileChooser::EmbeddedFileChooser(QWidget* parent) : QFileDialog(parent)
@@ -33,6 +73,16 @@ EmbeddedFileChooser::EmbeddedFileChooser(QWidget* parent) : QFileDialog(parent)
     setLabelText(QFileDialog::Accept, QStringLiteral("确定"));
     setLabelText(QFileDialog::Reject, QStringLiteral("放弃"));
     setSizeGripEnabled(false);
+    setViewMode(QFileDialog::Detail);
+    setProxyModel(new YearFileListModel(this));
+    // The type column is wide enough for the whole type name.
+    if (auto* list = findChild<QTreeView*>(QStringLiteral("treeView"))) {
+        const QFontMetrics metrics(list->font());
+        list->header()->resizeSection(YearFileListModel::kTypeColumn,
+                                      metrics.horizontalAdvance(QString::fromUtf8(kFileTypeName)) + 24);
+        list->header()->resizeSection(YearFileListModel::kDateColumn,
+                                      metrics.horizontalAdvance(QStringLiteral("2026/12/31 23:59")) + 24);
+    }
 }
 
 void EmbeddedFileChooser::accept()
@@ -69,6 +119,11 @@ CKszwFileDlg::CKszwFileDlg(Prompt& prompt, const Clock& clock, const QString& in
     m_date = new QLabel(QString::fromStdString(format("%d 年 %d 月 %d 日", today.year, today.month, today.day)),
                         panel);
     m_year = new QLabel(panel);
+    m_failure = new QLabel(panel);
+    m_failure->setWordWrap(true);
+    QPalette failurePalette = m_failure->palette();
+    failurePalette.setColor(QPalette::WindowText, QColor(0xc0, 0, 0));
+    m_failure->setPalette(failurePalette);
     m_search = new QPushButton(QStringLiteral("搜索"), panel);
     // Finding account-set folders comes with the account-set dialog.
     m_search->setEnabled(false);
@@ -83,6 +138,7 @@ CKszwFileDlg::CKszwFileDlg(Prompt& prompt, const Clock& clock, const QString& in
     grid->addWidget(new QLabel(QStringLiteral("年度："), panel), 2, 2);
     grid->addWidget(m_year, 2, 3);
     grid->addWidget(m_search, 0, 4);
+    grid->addWidget(m_failure, 3, 0, 1, 5);
     grid->setColumnStretch(1, 1);
     grid->setColumnStretch(3, 1);
     layout->addWidget(panel);
@@ -90,7 +146,6 @@ CKszwFileDlg::CKszwFileDlg(Prompt& prompt, const Clock& clock, const QString& in
     connect(m_chooser, &QFileDialog::currentChanged, this, &CKszwFileDlg::refreshPanel);
     connect(m_chooser, &EmbeddedFileChooser::confirmRequested, this, &CKszwFileDlg::confirm);
     connect(m_chooser, &EmbeddedFileChooser::abandonRequested, this, &QDialog::reject);
-    connect(m_password, &QLineEdit::returnPressed, this, &CKszwFileDlg::confirm);
 
     resize(720, 560);
     if (!initialFile.isEmpty())
@@ -124,12 +179,30 @@ QString CKszwFileDlg::selectedFile() const
     return files.isEmpty() ? QString() : files.first();
 }
 
+int CKszwFileDlg::tryFile(const QString& path)
+{
+    m_failureText.clear();
+    SilentPrompt silent;
+    int code = kCannotOpen;
+    try {
+        code = m_trial.openFile(path.toStdString(), "", silent);
+        if (code != kLoginOk)
+            m_failureText = m_trial.failureMessage(code);
+    } catch (const DatabaseError& error) {
+        m_failureText = userMessage(error, path.toStdString());
+    }
+    return code;
+}
+
 void CKszwFileDlg::refreshPanel(const QString& path)
 {
     m_unit->clear();
     m_year->clear();
     m_operators->clear();
-    if (m_trial.openFile(path.toStdString(), "", nullptr) != kLoginOk)
+    const bool opened = tryFile(path) == kLoginOk;
+    // No file chosen yet (a folder or nothing selected) is not a failure worth showing.
+    m_failure->setText(path.isEmpty() || QFileInfo(path).isDir() ? QString() : displayText(m_failureText));
+    if (!opened)
         return;
     m_unit->setText(QString::fromStdString(m_trial.unitName()));
     m_year->setText(QString::number(m_trial.year()));
@@ -150,19 +223,40 @@ void CKszwFileDlg::refreshPanel(const QString& path)
 void CKszwFileDlg::confirm()
 {
     const QString file = selectedFile();
+    // A file that does not open says why; "no operator chosen" is only right for a file that opened.
+    if (tryFile(file) != kLoginOk) {
+        m_failure->setText(displayText(m_failureText));
+        m_prompt.warn(m_failureText);
+        return;
+    }
     const QString op = m_operators->currentIndex() >= 0 ? m_operators->currentData().toString() : QString();
     const std::string password = m_password->text().toStdString();
-    if (!confirmLogin(m_trial, file.toStdString(), op.toStdString(), password, m_prompt)) {
-        if (m_trial.isLoggedIn() && QString::fromStdString(m_trial.operatorCode()) == op) {
-            // The password did not match: the operator types it again.
-            m_password->setFocus();
-            m_password->selectAll();
+    try {
+        if (!confirmLogin(m_trial, file.toStdString(), op.toStdString(), password, m_prompt)) {
+            if (m_trial.isLoggedIn() && QString::fromStdString(m_trial.operatorCode()) == op) {
+                // The password did not match: the operator types it again.
+                m_password->setFocus();
+                m_password->selectAll();
+            }
+            return;
         }
+    } catch (const DatabaseError& error) {
+        m_prompt.warn(userMessage(error, file.toStdString()));
         return;
     }
     m_chosenFile = QString::fromStdString(m_trial.filePath());
     m_chosenOperator = op;
     accept();
+}
+
+void CKszwFileDlg::keyPressEvent(QKeyEvent* event)
+{
+    // Enter confirms from anywhere in the panel, as 确定 does.
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        confirm();
+        return;
+    }
+    QDialog::keyPressEvent(event);
 }
 
 } // namespace kszw

@@ -8,6 +8,7 @@
 
 #include <QDialog>
 #include <QFileDialog>
+#include <QIdentityProxyModel>
 
 class QComboBox;
 class QLabel;
@@ -18,6 +19,17 @@ namespace kszw {
 
 struct Clock;
 struct Prompt;
+
+// The chooser's file list with the whole type name of year data files and dates written the
+// Chinese way ("2026/12/6 14:05"), whatever the language of the system.
+class YearFileListModel : public QIdentityProxyModel {
+    Q_OBJECT
+public:
+    static constexpr int kTypeColumn = 2;
+    static constexpr int kDateColumn = 3;
+    explicit YearFileListModel(QObject* parent = nullptr);
+    QVariant data(const QModelIndex& index, int role) const override;
+};
 
 // A file chooser that lives inside another dialog: its accept and reject buttons report to the
 // owner instead of closing the chooser.
@@ -61,13 +73,20 @@ public:
     QComboBox* operatorBox() const { return m_operators; }
     QLineEdit* passwordEdit() const { return m_password; }
     QPushButton* searchButton() const { return m_search; }
+    // Why the selected file cannot be used (empty when it opened or no file is selected).
+    QLabel* failureLabel() const { return m_failure; }
 
 public slots:
     // The checks of "确定", in order; closes the dialog when they pass.
     void confirm();
 
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+
 private:
     void refreshPanel(const QString& path);
+    // Tries a file on the dialog's own login state; the message of a failure is kept.
+    int tryFile(const QString& path);
 
     Prompt& m_prompt;
     CKszwEnv m_trial;
@@ -80,6 +99,8 @@ private:
     QLineEdit* m_password;
     QLabel* m_date;
     QLabel* m_year;
+    QLabel* m_failure;
+    std::string m_failureText;
     QPushButton* m_search;
 };
 

@@ -1,5 +1,5 @@
-// The dialogs of the shell: login, calculator, the spec-checking edit field, About and the
-// message boxes' text.
+// The dialogs of the shell: calculator, the spec-checking edit field, About and the message
+// boxes' text.
 #include "accountset/year_file.h"
 #include "app/ui/about_dialog.h"
 #include "common/clock.h"
@@ -7,12 +7,10 @@
 #include "common/ui/qt_prompt.h"
 #include "formula/ui/calculator_dialog.h"
 #include "formview/ui/spec_edit.h"
-#include "session/ui/login_dialog.h"
 #include "store/database.h"
 
 #include <QApplication>
 #include <QClipboard>
-#include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -54,76 +52,6 @@ private slots:
         db.execute("UPDATE SYSTAB SET NA='甲公司'");
         db.execute("UPDATE OPR SET PSD='abc' WHERE OPNO='102'");
         db.execute("INSERT INTO OPR(OPNO,NA,PSD) VALUES('20','乙','')");
-    }
-
-    void theLoginPanelShowsTheSelectedFile()
-    {
-        ScriptedPrompt prompt;
-        CKszwFileDlg dialog(prompt, m_clock, m_file, QString());
-        QCOMPARE(dialog.unitLabel()->text(), QStringLiteral("甲公司"));
-        QCOMPARE(dialog.yearLabel()->text(), QStringLiteral("2026"));
-        QCOMPARE(dialog.dateLabel()->text(), QStringLiteral("2026 年 12 月 6 日"));
-        QStringList lines;
-        for (int i = 0; i < dialog.operatorBox()->count(); ++i)
-            lines << dialog.operatorBox()->itemText(i);
-        QCOMPARE(lines, (QStringList{" 20  乙", "101  管理员", "102  ×××"}));
-        // Without a current operator the file's default operator is preselected.
-        QCOMPARE(dialog.operatorBox()->currentData().toString(), QStringLiteral("102"));
-    }
-
-    void theCurrentOperatorIsPreselected()
-    {
-        ScriptedPrompt prompt;
-        CKszwFileDlg dialog(prompt, m_clock, m_file, QStringLiteral("101"));
-        QCOMPARE(dialog.operatorBox()->currentText(), QStringLiteral("101  管理员"));
-    }
-
-    void aWrongPasswordIsRefusedAndTheDialogStays()
-    {
-        ScriptedPrompt prompt;
-        CKszwFileDlg dialog(prompt, m_clock, m_file, QStringLiteral("102"));
-        dialog.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
-        QTest::keyClicks(dialog.passwordEdit(), QStringLiteral("abd"));
-        dialog.confirm();
-        QCOMPARE(QString::fromStdString(prompt.last()), QStringLiteral("操作员口今不正确！"));
-        QVERIFY(dialog.isVisible());
-        QCOMPARE(dialog.result(), int(QDialog::Rejected));
-        QCOMPARE(dialog.passwordEdit()->selectedText(), QStringLiteral("abd"));
-
-        dialog.passwordEdit()->setText(QStringLiteral("abc "));
-        dialog.confirm();
-        QCOMPARE(prompt.entries().size(), size_t(2));
-        QVERIFY(dialog.isVisible());
-
-        dialog.passwordEdit()->setText(QStringLiteral("abc"));
-        dialog.confirm();
-        QCOMPARE(dialog.result(), int(QDialog::Accepted));
-        QCOMPARE(dialog.chosenFile(), m_file);
-        QCOMPARE(dialog.chosenOperator(), QStringLiteral("102"));
-        QCOMPARE(prompt.entries().size(), size_t(2));
-    }
-
-    void confirmingWithoutAFileAsksForAnOperator()
-    {
-        ScriptedPrompt prompt;
-        CKszwFileDlg dialog(prompt, m_clock, m_dir.path() + QStringLiteral("/1999.ksk"), QString());
-        QCOMPARE(dialog.operatorBox()->count(), 0);
-        QVERIFY(dialog.unitLabel()->text().isEmpty());
-        dialog.confirm();
-        QCOMPARE(QString::fromStdString(prompt.last()), QStringLiteral("没有选择操作员！"));
-    }
-
-    void theAbandonButtonRejects()
-    {
-        ScriptedPrompt prompt;
-        CKszwFileDlg dialog(prompt, m_clock, m_file, QString());
-        dialog.show();
-        bool rejected = false;
-        connect(&dialog, &QDialog::rejected, this, [&] { rejected = true; });
-        dialog.chooser()->reject();
-        QVERIFY(rejected);
-        QVERIFY(prompt.entries().empty());
     }
 
     void theCalculatorComputesClearsAndSends()

@@ -1,0 +1,95 @@
+#include "store/schema_upgrade.h"
+
+#include "common/text.h"
+#include "store/database.h"
+#include "store/ks_dbset.h"
+#include "store/schema.h"
+#include "store/transaction.h"
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace kszw {
+
+namespace {
+
+bool isTextType(const std::optional<std::string>& type)
+{
+    if (!type)
+        return false;
+    const std::string upper = toUpperAscii(*type);
+    return upper.find("CHAR") != std::string::npos || upper.find("TEXT") != std::string::npos;
+}
+
+// Rebuilds a settings table whose mode field is a number: the new table has the text field and
+// every row taken over gets the mode "0".
+void rebuildWithTextMode(Database& db, std::string_view table, std::string_view createStatement)
+{
+    std::vector<std::string> columns;
+    KS_Dbset info(db);
+    for (info.open("SELECT name FROM pragma_table_info(?1) ORDER BY cid", {std::string(table)}); !info.isEOF();
+         info.moveNext())
+        columns.push_back(info.textAt(0));
+    const std::string old = std::string(table) + "_OLD";
+    db.execute("ALTER TABLE " + std::string(table) + " RENAME TO " + old);
+    db.execute(createStatement);
+    std::string targetList;
+    std::string sourceList;
+    for (const std::string& column : columns) {
+        const std::string quoted = "\"" + column + "\"";
+        targetList += (targetList.empty() ? "" : ",") + quoted;
+        sourceList += (sourceList.empty() ? "" : ",") + (equalsIgnoreCase(column, "sFieldMode") ? "'0'" : quoted);
+    }
+    db.execute("INSERT INTO " + std::string(table) + "(" + targetList + ") SELECT " + sourceList + " FROM " + old);
+    db.execute("DROP TABLE " + old);
+}
+
+// Creates FIELDWIDTH, KSPAGESET or KSFONT when missing, and rebuilds KSPAGESET and KSFONT of files
+// that keep the mode as a number: the field becomes text and every row taken over gets the mode "0".
+void upgradePrintSettingsTables(Database& db)
+{
+    const bool fieldWidthMissing = !db.tableExists("FIELDWIDTH");
+    const bool pageSetMissing = !db.tableExists("KSPAGESET");
+    const bool fontMissing = !db.tableExists("KSFONT");
+    const bool numericMode = !pageSetMissing && !isTextType(db.columnType("KSPAGESET", "sFieldMode"));
+    const bool numericFontMode = !fontMissing && !isTextType(db.columnType("KSFONT", "sFieldMode"));
+    if (!fieldWidthMissing && !pageSetMissing && !fontMissing && !numericMode && !numericFontMode)
+        return;
+
+    if (fieldWidthMissing)
+        db.execute(kCreateFieldWidth);
+    if (pageSetMissing)
+        db.execute(kCreatePageSet);
+    if (fontMissing)
+        db.execute(kCreateFont);
+    if (numericMode || numericFontMode) {
+        if (!pageSetMissing)
+            rebuildWithTextMode(db, "KSPAGESET", kCreatePageSet);
+        if (!fontMissing)
+            rebuildWithTextMode(db, "KSFONT", kCreateFont);
+    }
+}
+
+} // namespace
+
+bool yearFileNeedsUpgrade(Database& db)
+{
+    if (!db.tableExists("SYSCSTAB") || !db.tableExists("FIELDWIDTH") || !db.tableExists("KSPAGESET")
+        || !db.tableExists("KSFONT"))
+        return true;
+    return !isTextType(db.columnType("KSPAGESET", "sFieldMode")) || !isTextType(db.columnType("KSFONT", "sFieldMode"));
+}
+
+void upgradeYearFile(Database& db)
+{
+    if (!yearFileNeedsUpgrade(db))
+        return;
+    Transaction transaction(db);
+    if (!db.tableExists("SYSCSTAB"))
+        db.execute(kCreateSyscstab);
+    upgradePrintSettingsTables(db);
+    transaction.commit();
+}
+
+} // namespace kszw
