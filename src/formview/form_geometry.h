@@ -3,6 +3,33 @@
 // It works in device units (screen pixels or printer dots) computed from the page settings in
 // 0.1 mm and the measured fonts, so the screen, the print preview, the printer and PDF output all
 // draw and hit-test with the same numbers.
+//
+// A page from top to bottom, with the accessor that gives each boundary. Every row is the height
+// of its area's font plus the line spacing; the page width between the left and right margins
+// holds the table and places the head and foot cells.
+//
+//              +--------------------------------------------+  0
+//              |  head length (PageTop)                     |
+//              +--------------------------------------------+  topicTop
+//   TOPIC      |  the title, drawn by the view              |  title font
+//              +--------------------------------------------+  headTop
+//   HEAD       |  head lines (cells in thousandths of the   |  page-head font
+//              |  width, set per row)                       |
+//              +------+--------+-------+---------+----------+  formHeadTop
+//   FORMHEAD   |  column headers                            |  body font
+//              +------+--------+-------+---------+----------+  textTop
+//   TEXT       |  body rows: pageRows() of them, starting   |  body font
+//              |  at the first row of the page              |
+//              +------+--------+-------+---------+----------+  formFootTop
+//   FORMFOOT   |  footer rows (totals)                      |  body font
+//              +------+--------+-------+---------+----------+  footTop
+//   FOOT       |  foot lines (cells placed like the head's) |  page-foot font
+//              +--------------------------------------------+  footBottom
+//              |  the rest: less than one body row (more    |
+//              |  when the view limits its rows per page)   |
+//              |  foot length (PageBottom)                  |
+//              +--------------------------------------------+  page length
+//
 #pragma once
 
 #include "formview/print_settings.h"

@@ -45,21 +45,59 @@ TEST(FormGeometry, PrintedColumnsFillTheWidthInWholeCharacters)
     EXPECT_EQ(g.columnEdge(5), 2600 - 200); // ends exactly at the right margin
 }
 
-TEST(FormGeometry, PrintedRowsPerPageLeaveRoomForFootersAndFeet)
+TEST(FormGeometry, PrintedAreasStackFromTheHeadLengthDown)
+{
+    // Default page: 1900 long, head length 50, foot length 200, line spacing 25, so a head row
+    // is 14 + 25 = 39, a table row 16 + 25 = 41 and a foot row 39.
+    FormGeometry g(baseLayout(), paperInput());
+    EXPECT_EQ(g.topicTop(), 50);
+    EXPECT_EQ(g.headTop(), 104);     // 50 + title 29 + 25
+    EXPECT_EQ(g.formHeadTop(), 143); // + one head row of 39
+    EXPECT_EQ(g.textTop(), 184);     // + one column-header row of 41
+    // Room for body rows: 1900 − 200 − 184 − 41 (footer row) − 39 (foot row) = 1436 = 35 × 41 + 1.
+    EXPECT_EQ(g.pageRows(), 35);
+    EXPECT_EQ(g.formFootTop(), 1619); // 184 + 35 × 41
+    EXPECT_EQ(g.footTop(), 1660);
+    EXPECT_EQ(g.footBottom(), 1699); // one dot above the foot length at 1700
+}
+
+TEST(FormGeometry, RowsPerPageCountOnlyRowsThatFitWhole)
+{
+    struct Case {
+        int pageLength;
+        int pageRow;
+        int rows;
+    };
+    // With spacing 25 the body rows start at 184 and are 41 high; below them 41 + 39 + 200 are
+    // kept for the footer row, the foot row and the foot length: a page of 184 + 280 + 41 × n
+    // holds n rows.
+    const Case cases[] = {
+        {1900, 25, 35},
+        {505, 25, 1}, // exactly one row
+        {504, 25, 0}, // one dot short of one row
+        {545, 25, 1}, // one dot short of a second row
+        {400, 25, 0},
+        // Spacing 45: rows of 61 from 50 + 74 + 59 + 61 = 244; (1900 − 200 − 244 − 61 − 59) ÷ 61 = 21.9.
+        {1900, 45, 21},
+        {1900, 2000, 0}, // the title alone is taller than the page
+    };
+    for (const Case& c : cases) {
+        GeometryInput input = paperInput();
+        input.page.pageLength = c.pageLength;
+        input.page.pageRow = c.pageRow;
+        EXPECT_EQ(FormGeometry(baseLayout(), input).pageRows(), c.rows) << c.pageLength << "/" << c.pageRow;
+    }
+}
+
+TEST(FormGeometry, LimitedPageRowsPullTheFootersUp)
 {
     FormGeometry g(baseLayout(), paperInput());
-    EXPECT_EQ(g.headTop(), 50 + 29 + 25);
-    EXPECT_EQ(g.formHeadTop(), g.headTop() + 14 + 25);
-    EXPECT_EQ(g.textTop(), g.formHeadTop() + 16 + 25);
-    EXPECT_EQ(g.pageRows(), (1900 - 200 - g.textTop() - 41 - 39) / 41);
-    EXPECT_LE(g.footBottom(), 1900 - 200);
-
-    GeometryInput tiny = paperInput();
-    tiny.page.pageLength = 400;
-    EXPECT_EQ(FormGeometry(baseLayout(), tiny).pageRows(), 0);
-    tiny.page.pageLength = 1900;
-    tiny.page.pageRow = 2000;
-    EXPECT_EQ(FormGeometry(baseLayout(), tiny).pageRows(), 0);
+    g.limitPageRows(10);
+    EXPECT_EQ(g.pageRows(), 10);
+    EXPECT_EQ(g.formFootTop(), 594); // 184 + 10 × 41
+    EXPECT_EQ(g.footBottom(), 674);
+    g.limitPageRows(40); // more than fit: nothing changes
+    EXPECT_EQ(g.pageRows(), 10);
 }
 
 TEST(FormGeometry, ScreenSharesSpareWidthAndScrollsWhenNarrow)
@@ -86,13 +124,13 @@ TEST(FormGeometry, ScreenSharesSpareWidthAndScrollsWhenNarrow)
 TEST(FormGeometry, HeadAndFootCellsArePlacedInThousandthsOfTheWidth)
 {
     FormGeometry g(baseLayout(), paperInput());
-    EXPECT_EQ(g.cellRect("HEAD", 0, 1), (DeviceRect{200 + 1100, g.headTop(), 4 * 7, 39}));
-    EXPECT_EQ(g.cellRect("FOOT", 0, 0), (DeviceRect{200 + 440, g.footTop(), 4 * 7, 39}));
+    EXPECT_EQ(g.cellRect("HEAD", 0, 1), (DeviceRect{200 + 1100, 104, 4 * 7, 39}));
+    EXPECT_EQ(g.cellRect("FOOT", 0, 0), (DeviceRect{200 + 440, 1660, 4 * 7, 39}));
     EXPECT_EQ(g.cellRect("TAIL", 0, 0), g.cellRect("FOOT", 0, 0));
     EXPECT_EQ(g.cellRect("HEAD", 0, 2).width, 0);
     EXPECT_EQ(g.cellRect("HEAD", 1, 0).width, 0);
     EXPECT_EQ(g.cellRect("TEXT", 12, 5).width, 0);
-    EXPECT_EQ(g.cellRect("TEXT", 12, 1, 10).y, g.textTop() + 2 * 41);
+    EXPECT_EQ(g.cellRect("TEXT", 12, 1, 10).y, 266); // third row of a page from row 10: 184 + 2 × 41
 }
 
 TEST(FormGeometry, HitTestNamesTheZones)

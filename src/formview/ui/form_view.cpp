@@ -342,7 +342,7 @@ void CKsFormView::SetCurrentCell(int row, int col, int caret, std::string_view a
     if (moved && !old.area.empty())
         OnLeaveCell(old.row, old.col, old.area);
     m_current = CellPos{caret, row, col, name};
-    if (!(byUser && (m_shiftHeld || m_mouseState == 1))) {
+    if (!(byUser && (m_shiftHeld || m_mouseState == MouseState::Selecting))) {
         m_anchor = m_current;
         m_selectionKind.clear();
     }
@@ -512,7 +512,7 @@ void CKsFormView::updateFormMenu()
 
 void CKsFormView::contextMenuEvent(QContextMenuEvent* event)
 {
-    if (m_mouseState != 0)
+    if (m_mouseState != MouseState::Idle)
         return;
     updateFormMenu();
     m_menu->exec(event->globalPos());

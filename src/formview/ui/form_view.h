@@ -246,10 +246,17 @@ protected:
     // Recomputes the screen geometry and the scroll ranges, then repaints.
     void updateScrollSizes();
 
+    // What the left mouse button is doing.
+    enum class MouseState {
+        Idle,
+        Selecting,    // held down on a cell or a margin: the selection follows the mouse
+        DraggingRule, // held down on a column or row rule: a tracking line follows the mouse
+    };
+
     // Derived views may read and set these.
     int m_editable = 0;
     int m_modified = 0;
-    int m_mouseState = 0; // 0 idle, 1 selecting, 2 dragging a rule
+    MouseState m_mouseState = MouseState::Idle;
     std::string m_cellSpec;
     int m_cellMaxLength = 0;
     int m_cellExtra = 0;

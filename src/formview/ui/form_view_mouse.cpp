@@ -66,9 +66,10 @@ void CKsFormView::selectWhole(const std::string& zone, int row, int col)
 void CKsFormView::mousePressEvent(QMouseEvent* event)
 {
     // A selection whose release never arrived (a dialog of a cell hook took it) has ended.
-    if (m_mouseState == 1)
-        m_mouseState = 0;
-    if (!m_initialized || GetPageRows(false) < 1 || event->button() != Qt::LeftButton || m_mouseState != 0)
+    if (m_mouseState == MouseState::Selecting)
+        m_mouseState = MouseState::Idle;
+    if (!m_initialized || GetPageRows(false) < 1 || event->button() != Qt::LeftButton ||
+        m_mouseState != MouseState::Idle)
         return;
     setFocus(Qt::MouseFocusReason);
     const int x = static_cast<int>(event->position().x()) + horizontalScrollBar()->value();
@@ -76,19 +77,19 @@ void CKsFormView::mousePressEvent(QMouseEvent* event)
     const HitResult hit = m_screen.hitTest(x, y, firstVisibleRow(), m_layout.textRows, kRuleTolerance);
     m_shiftHeld = event->modifiers().testFlag(Qt::ShiftModifier);
     if (hit.area == area::kColumnRule) {
-        m_mouseState = 2;
+        m_mouseState = MouseState::DraggingRule;
         m_drag = Drag{std::string(area::kColumnRule), hit.col, x};
         viewport()->update();
     } else if (hit.area == area::kTextRule) {
-        m_mouseState = 2;
+        m_mouseState = MouseState::DraggingRule;
         m_drag = Drag{std::string(area::kTextRule), hit.row, y};
         viewport()->update();
     } else if (hit.area == area::kTextLeft || hit.area == area::kFormHead || hit.area == area::kFormHeadLeft) {
         selectWhole(hit.area, hit.row, hit.col);
-        m_mouseState = 1;
+        m_mouseState = MouseState::Selecting;
     } else if (hit.area == area::kText || hit.area == area::kHead || hit.area == area::kFoot) {
         SetCurrentCell(hit.row, hit.col, caretAtX(hit.row, hit.col, hit.area, x), hit.area, true);
-        m_mouseState = 1;
+        m_mouseState = MouseState::Selecting;
     }
     m_shiftHeld = false;
 }
@@ -105,7 +106,7 @@ void CKsFormView::mouseMoveEvent(QMouseEvent* event)
     const int x = static_cast<int>(event->position().x()) + horizontalScrollBar()->value();
     const int y = static_cast<int>(event->position().y());
     const int first = firstVisibleRow();
-    if (m_mouseState == 2) {
+    if (m_mouseState == MouseState::DraggingRule) {
         if (m_drag.zone == area::kTextRule) {
             const int top = m_screen.rowTop(area::kText, m_drag.index, first);
             m_drag.position = std::max(y, top + m_screen.font(kBodyFont).height + 1);
@@ -116,11 +117,11 @@ void CKsFormView::mouseMoveEvent(QMouseEvent* event)
         return;
     }
     const HitResult hit = m_screen.hitTest(x, y, first, m_layout.textRows, kRuleTolerance);
-    if (m_mouseState == 1 && !(event->buttons() & Qt::LeftButton)) {
+    if (m_mouseState == MouseState::Selecting && !(event->buttons() & Qt::LeftButton)) {
         // The release went elsewhere (a dialog took it): selecting has ended.
-        m_mouseState = 0;
+        m_mouseState = MouseState::Idle;
     }
-    if (m_mouseState == 1) {
+    if (m_mouseState == MouseState::Selecting) {
         if (m_current.area == area::kText) {
             int row = hit.row;
             if (y < m_screen.textTop())
@@ -170,8 +171,8 @@ void CKsFormView::mouseReleaseEvent(QMouseEvent* event)
 {
     if (event->button() != Qt::LeftButton)
         return;
-    if (m_mouseState == 2) {
-        m_mouseState = 0;
+    if (m_mouseState == MouseState::DraggingRule) {
+        m_mouseState = MouseState::Idle;
         const int first = firstVisibleRow();
         if (m_drag.zone == area::kColumnRule) {
             const int index = m_drag.index;
@@ -188,7 +189,7 @@ void CKsFormView::mouseReleaseEvent(QMouseEvent* event)
         viewport()->update();
         return;
     }
-    m_mouseState = 0;
+    m_mouseState = MouseState::Idle;
 }
 
 } // namespace kszw

@@ -330,7 +330,7 @@ void CKsFormView::DrawAreaText(QPainter& dc, int x, int y, const QString& text, 
 
 void CKsFormView::drawTracking(QPainter& dc)
 {
-    if (m_mouseState != 2 || !m_drawing)
+    if (m_mouseState != MouseState::DraggingRule || !m_drawing)
         return;
     const FormGeometry& g = *m_drawing->geometry;
     dc.save();
