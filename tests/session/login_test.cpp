@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <filesystem>
 #include <fstream>
 
@@ -78,11 +80,32 @@ TEST_F(Login, ValidationReportsTheFirstFailingCheck)
         {dir.file("2026."), kLoginOk},
         {dir.file("2025.KSK"), kLoginOk},                // capitals accepted
         {dir.file("2025"), kLoginOk},                    // only the capital spelling exists
+        {dir.path().string() + "/", kIsFolder},          // a path ending in "/" names a folder
+        {dir.file("nothing") + "/", kFileMissing},
     };
     for (const Case& c : cases) {
         CKszwEnv trial;
         EXPECT_EQ(trial.validatePath(c.path), c.code) << "'" << c.path << "'";
     }
+}
+
+TEST_F(Login, AFileOfAnotherUserThatThisUserMayNotWriteIsReadOnly)
+{
+    // Mode 0644 has write bits, but only for the owner: to anybody else the file is read-only.
+    const std::string path = yearFile(2026);
+    fs::permissions(dir.path(), fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |
+                                    fs::perms::others_read | fs::perms::others_exec);
+    fs::permissions(path, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read |
+                              fs::perms::others_read);
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "making a file of another user needs root";
+    const int code = test::runAsAnotherUser([&path] {
+        CKszwEnv other;
+        return -other.validatePath(path);
+    });
+    EXPECT_EQ(code, -kReadOnlyFile);
+    // Its owner may write it.
+    EXPECT_EQ(env.validatePath(path), kLoginOk);
 }
 
 TEST_F(Login, ValidationSetsTheFoundPathAndYear)

@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <stdexcept>
 #include <sys/wait.h>
+#include <unistd.h>
 
 namespace kszw::test {
 
@@ -39,6 +40,22 @@ int runCommand(const std::string& commandLine, std::string& output, bool mergeSt
         output.append(buffer, n);
     int status = pclose(pipe);
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+int runAsAnotherUser(const std::function<int()>& work)
+{
+    const pid_t child = ::fork();
+    if (child < 0)
+        return -1;
+    if (child == 0) {
+        if (::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0))
+            ::_exit(255);
+        ::_exit(work() & 0xff);
+    }
+    int status = 0;
+    if (::waitpid(child, &status, 0) != child || !WIFEXITED(status))
+        return -1;
+    return WEXITSTATUS(status);
 }
 
 std::string shellQuote(const std::string& word)

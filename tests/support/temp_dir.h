@@ -2,6 +2,7 @@
 #pragma once
 
 #include <filesystem>
+#include <functional>
 #include <string>
 
 namespace kszw::test {
@@ -24,6 +25,11 @@ private:
 // Runs a shell command line; returns its exit status and fills output with what it printed on
 // stdout (and stderr when mergeStderr).
 int runCommand(const std::string& commandLine, std::string& output, bool mergeStderr = false);
+
+// Runs work in a child process as a user who does not own the files this process makes (when this
+// process runs as root: the user "nobody"; otherwise this same user) and returns what work
+// returned (0 to 255), or -1 when the child could not run it.
+int runAsAnotherUser(const std::function<int()>& work);
 
 // Quotes a word for the shell.
 std::string shellQuote(const std::string& word);

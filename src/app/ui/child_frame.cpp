@@ -34,10 +34,13 @@ void CChildFrame::changeEvent(QEvent* event)
         if (isVisible() && (change->oldState() & Qt::WindowMaximized) && !isMaximized())
             m_arranged = true;
     }
+}
+
+void CChildFrame::activated()
+{
     // Activated again after another window was chosen: it comes back maximized, unless the user
     // has arranged the windows since.
-    if (event->type() == QEvent::ActivationChange && isActiveWindow() && !m_arranged && !isMaximized()
-        && !isMinimized())
+    if (!m_arranged && !isMaximized() && !isMinimized())
         showMaximized();
 }
 

@@ -24,6 +24,8 @@ public:
     // True once the user has arranged the windows; activation then leaves it as it is.
     bool isArranged() const { return m_arranged; }
     void setArranged(bool arranged) { m_arranged = arranged; }
+    // The main window made it the active child window.
+    void activated();
 
 protected:
     void showEvent(QShowEvent* event) override;

@@ -42,7 +42,11 @@ CMainFrame::CMainFrame(QWidget* parent) : QMainWindow(parent), m_mdi(new QMdiAre
     buildMenus();
     buildToolBar();
     buildStatusBar();
-    connect(m_mdi, &QMdiArea::subWindowActivated, this, [this] { updateCommandStates(); });
+    connect(m_mdi, &QMdiArea::subWindowActivated, this, [this](QMdiSubWindow* window) {
+        if (auto* child = qobject_cast<CChildFrame*>(window))
+            child->activated();
+        updateCommandStates();
+    });
     // Toolbar buttons follow the state of the active view, as menu items do when opened.
     auto* idle = new QTimer(this);
     idle->setInterval(250);

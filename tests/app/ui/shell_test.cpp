@@ -10,6 +10,7 @@
 #include "common/prompt.h"
 #include "session/user_settings.h"
 #include "store/database.h"
+#include "store/database_error.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -32,6 +33,21 @@ public:
     QStringList offeredFiles;
     QList<LoginChoice> choices;
 
+    // Runs work in place of a command (to see what an error inside a command does).
+    void setCommandHook(int id, std::function<void()> work)
+    {
+        m_hookId = id;
+        m_hook = std::move(work);
+    }
+    bool onCommand(int id) override
+    {
+        if (id == m_hookId && m_hook) {
+            m_hook();
+            return true;
+        }
+        return CKszwApp::onCommand(id);
+    }
+
 protected:
     std::optional<LoginChoice> askLogin(const QString& initialFile) override
     {
@@ -40,6 +56,10 @@ protected:
             return std::nullopt;
         return choices.takeFirst();
     }
+
+private:
+    int m_hookId = 0;
+    std::function<void()> m_hook;
 };
 
 const int kGatedCommands[] = {
@@ -187,7 +207,7 @@ private slots:
         auto app = loggedIn(QStringLiteral("102"));
         QVERIFY(app);
         app->mainFrame()->runCommand(cmd::kSubjectSetup);
-        QCOMPARE(QString::fromStdString(m_prompt.last()), notYetAvailableText(QStringLiteral("科目设置")));
+        QCOMPARE(QString::fromStdString(m_prompt.last()), QStringLiteral("“科目设置”功能尚未完成，本版本暂不能使用。"));
         QCOMPARE(m_prompt.entries().back().caption, std::string("科目设置"));
         QCOMPARE(app->mainFrame()->childCount(), 0);
     }
@@ -248,6 +268,205 @@ private slots:
         // Abandoning a login from the menu keeps the program and the login as they were.
         app->mainFrame()->runCommand(cmd::kLogin);
         QCOMPARE(app->env().operatorCode(), std::string("101"));
+    }
+
+    void aLoginThatFailsAfterTheDialogLeavesTheRunningLoginUntouched()
+    {
+        auto app = loggedIn(QStringLiteral("102"));
+        QVERIFY(app);
+        // The dialog's trial opened the file, but it changed before the program opened it: now it
+        // is not a year data file any more.
+        const QString changed = m_dir.path() + QStringLiteral("/2024.ksk");
+        {
+            QFile file(changed);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write(QByteArray(600, 'x'));
+        }
+        app->choices << LoginChoice{changed, QStringLiteral("101")};
+        app->mainFrame()->runCommand(cmd::kLogin); // fails, then the dialog is abandoned
+        QCOMPARE(QString::fromStdString(m_prompt.last()), QStringLiteral("无法打开此文件！"));
+        QVERIFY(app->env().isLoggedIn());
+        QCOMPARE(app->env().operatorCode(), std::string("102"));
+        QCOMPARE(QString::fromStdString(app->env().filePath()), m_file);
+        // The running login's connection is still open and works.
+        QCOMPARE(app->env().db().queryLong("SELECT count(*) FROM SYSTAB"), 1);
+        QVERIFY(app->mainFrame()->isCommandEnabledNow(cmd::kVoucherEntry));
+        QFile::remove(changed);
+    }
+
+    void aDatabaseErrorInTheLastStepOfALoginIsShownAndEndsItInOrder()
+    {
+        // A file whose operators have no rights table: the login fails when it loads the rights.
+        const QString broken = m_dir.path() + QStringLiteral("/2023.ksk");
+        createYearFile(broken.toStdString(), 2023);
+        {
+            Database db = Database::open(broken.toStdString());
+            db.execute("DROP TABLE PWR");
+        }
+        const std::string expected = "“" + broken.toStdString() + "”缺少帐务数据表，不是完整的岚屿穗帐务数据文件！\rno such table: pwr";
+        MemoryUserSettings fresh;
+        {
+            // At start-up the program ends, as when the login is abandoned.
+            ScriptedApp app(m_prompt, fresh, m_clock);
+            app.choices << LoginChoice{broken, QStringLiteral("102")};
+            QVERIFY(!app.start({broken}));
+            QCOMPARE(m_prompt.last(), expected);
+            QVERIFY(!app.env().isLoggedIn());
+            QVERIFY(!fresh.value(kDataDirKey));
+        }
+        // From the menu the previous login stays.
+        auto app = loggedIn(QStringLiteral("102"));
+        QVERIFY(app);
+        app->choices << LoginChoice{broken, QStringLiteral("101")};
+        app->mainFrame()->runCommand(cmd::kLogin);
+        QCOMPARE(m_prompt.last(), expected);
+        QCOMPARE(app->env().operatorCode(), std::string("102"));
+        QCOMPARE(QString::fromStdString(app->env().filePath()), m_file);
+        QCOMPARE(app->env().db().queryLong("SELECT count(*) FROM PWR WHERE OPNO='102'"), 22);
+        QFile::remove(broken);
+    }
+
+    void aSecondFileOrAnOptionOnTheCommandLineEndsTheProgram()
+    {
+        const QStringList cases[] = {{m_file, m_file}, {QStringLiteral("-p"), m_file}, {QStringLiteral("/p"), m_file},
+                                     {m_file, QStringLiteral("--print")}};
+        for (const QStringList& arguments : cases) {
+            ScriptedApp app(m_prompt, m_settings, m_clock);
+            app.choices << LoginChoice{m_file, QStringLiteral("102")};
+            QVERIFY2(!app.start(arguments), qPrintable(arguments.join(QLatin1Char(' '))));
+            // It ended before the login was offered.
+            QVERIFY(app.offeredFiles.isEmpty());
+        }
+    }
+
+    void anErrorEndingACommandNamesTheCommandInItsCaption()
+    {
+        auto app = loggedIn(QStringLiteral("102"));
+        QVERIFY(app);
+        CMainFrame* frame = app->mainFrame();
+        // A command that ended normally is not named.
+        frame->runCommand(cmd::kThreeColumnLedger);
+        QCOMPARE(frame->takeFailedCommand(), 0);
+        frame->closeChildren();
+        // One that an error ends is.
+        app->setCommandHook(cmd::kThreeColumnLedger, [this] {
+            throw DatabaseError("database is locked", 5, m_file.toStdString());
+        });
+        try {
+            frame->runCommand(cmd::kThreeColumnLedger);
+            QFAIL("no error");
+        } catch (const std::exception& error) {
+            app->showError(error);
+        }
+        QCOMPARE(m_prompt.entries().back().caption, std::string("岚屿穗软件－三栏式帐"));
+        QCOMPARE(m_prompt.last(), "帐务数据文件“" + m_file.toStdString() + "”正被其他程序使用，请稍后再试！\rdatabase is locked");
+        QCOMPARE(frame->takeFailedCommand(), 0);
+    }
+
+    void tilingKeepsTheArrangementWhenAWindowIsClicked()
+    {
+        auto app = loggedIn(QStringLiteral("102"));
+        QVERIFY(app);
+        CMainFrame* frame = app->mainFrame();
+        frame->resize(1200, 900);
+        frame->show();
+        QVERIFY(QTest::qWaitForWindowExposed(frame));
+        frame->runCommand(cmd::kThreeColumnLedger);
+        frame->runCommand(cmd::kBalanceTable);
+        frame->runCommand(cmd::kThreeColumnLedger);
+        frame->runCommand(cmd::kTile);
+        const QList<QMdiSubWindow*> windows = frame->mdiArea()->subWindowList(QMdiArea::CreationOrder);
+        QCOMPARE(windows.size(), 3);
+        QList<QRect> tiled;
+        for (QMdiSubWindow* window : windows) {
+            QVERIFY(!window->isMaximized());
+            tiled << window->geometry();
+        }
+        // Three tiles side by side or stacked, none covering another.
+        QVERIFY(!tiled[0].intersects(tiled[1]) && !tiled[1].intersects(tiled[2]) && !tiled[0].intersects(tiled[2]));
+        // The main window losing and regaining the focus (a message box, another program) changes
+        // no window's place.
+        {
+            QWidget other;
+            other.show();
+            other.activateWindow();
+            QVERIFY(QTest::qWaitForWindowActive(&other));
+        }
+        frame->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(frame));
+        for (int i = 0; i < 3; ++i)
+            QCOMPARE(windows[i]->geometry(), tiled[i]);
+        // A click on the second window makes it active and changes no window's place.
+        QTest::mouseClick(windows[1]->widget(), Qt::LeftButton, {}, QPoint(20, 20));
+        QTRY_COMPARE(frame->mdiArea()->activeSubWindow(), windows[1]);
+        QTest::qWait(50);
+        for (int i = 0; i < 3; ++i) {
+            QVERIFY2(!windows[i]->isMaximized(), qPrintable(QString::number(i)));
+            QCOMPARE(windows[i]->geometry(), tiled[i]);
+        }
+        // The 窗口 menu lists the three windows, told apart, the active one checked.
+        frame->refreshWindowList();
+        QStringList texts;
+        QList<bool> checked;
+        for (QAction* item : frame->windowListActions()) {
+            if (item->isSeparator())
+                continue;
+            texts << item->text();
+            checked << item->isChecked();
+        }
+        QCOMPARE(texts, (QStringList{QStringLiteral("&1 三栏式帐:1"), QStringLiteral("&2 余额表"),
+                                     QStringLiteral("&3 三栏式帐:2")}));
+        QCOMPARE(checked, (QList<bool>{false, true, false}));
+        // Choosing the third from the list activates it, still tiled.
+        frame->windowListActions().last()->trigger();
+        QTRY_COMPARE(frame->mdiArea()->activeSubWindow(), windows[2]);
+        QCOMPARE(windows[2]->geometry(), tiled[2]);
+        frame->closeChildren();
+    }
+
+    void aMaximizedChildCanBeMinimisedAndRestored()
+    {
+        auto app = loggedIn(QStringLiteral("102"));
+        QVERIFY(app);
+        CMainFrame* frame = app->mainFrame();
+        frame->resize(1000, 800);
+        frame->show();
+        QVERIFY(QTest::qWaitForWindowExposed(frame));
+        frame->runCommand(cmd::kThreeColumnLedger);
+        QMdiSubWindow* window = frame->mdiArea()->subWindowList().first();
+        QVERIFY(window->isMaximized());
+        window->showMinimized();
+        QTRY_VERIFY(window->isMinimized());
+        frame->activateChild(window); // restores it
+        QTRY_VERIFY(!window->isMinimized());
+        QTest::qWait(50);
+        QVERIFY(!window->isMaximized());
+        window->showNormal();
+        frame->mdiArea()->setActiveSubWindow(nullptr);
+        frame->mdiArea()->setActiveSubWindow(window);
+        QTest::qWait(50);
+        // Restored by the user, it stays restored when activated again.
+        QVERIFY(!window->isMaximized());
+        frame->closeChildren();
+    }
+
+    void aWindowListBeyondNineEndsWithOtherWindows()
+    {
+        auto app = loggedIn(QStringLiteral("102"));
+        QVERIFY(app);
+        CMainFrame* frame = app->mainFrame();
+        for (int i = 0; i < 10; ++i)
+            frame->runCommand(cmd::kBalanceTable);
+        frame->refreshWindowList();
+        QStringList texts;
+        for (QAction* item : frame->windowListActions())
+            if (!item->isSeparator())
+                texts << item->text();
+        QCOMPARE(texts.size(), 10);
+        QCOMPARE(texts.first(), QStringLiteral("&1 余额表:1"));
+        QCOMPARE(texts[8], QStringLiteral("&9 余额表:9"));
+        QCOMPARE(texts.last(), QStringLiteral("其他窗口..."));
+        frame->closeChildren();
     }
 
     void theRememberedFileIsOfferedWhenNoneIsNamed()
