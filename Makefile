@@ -6,7 +6,7 @@ JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 DEMO_DIR := $(BUILD_DIR)/demo
 DEMO_YEAR := $(shell date +%Y)
 
-.PHONY: all deps build test run demo bench clean
+.PHONY: all deps build test run demo bench sanitize clean
 
 all: build
 
@@ -39,5 +39,15 @@ run: demo
 bench: build
 	@for b in $(BUILD_DIR)/*_bench; do [ -x "$$b" ] && QT_QPA_PLATFORM=$${QT_QPA_PLATFORM:-offscreen} "$$b"; done; true
 
+# Every test once more in a build with the address and undefined-behaviour sanitizers and the
+# library's own assertions (build-sanitize/); any report fails the run.
+SANITIZE_DIR ?= build-sanitize
+sanitize: deps
+	cmake -S . -B $(SANITIZE_DIR) -DCMAKE_BUILD_TYPE=Debug \
+	  -DCMAKE_CXX_FLAGS="-fsanitize=address,undefined -fno-sanitize-recover=undefined -fno-omit-frame-pointer -D_GLIBCXX_ASSERTIONS"
+	cmake --build $(SANITIZE_DIR) -j $(JOBS)
+	ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
+	  ctest --test-dir $(SANITIZE_DIR) --output-on-failure -j $(JOBS)
+
 clean:
-	rm -rf $(BUILD_DIR)
+	rm -rf $(BUILD_DIR) $(SANITIZE_DIR)

@@ -21,6 +21,7 @@
 #include <QMenuBar>
 #include <QPointer>
 #include <QStatusBar>
+#include <QStyle>
 #include <QTimer>
 #include <QToolBar>
 #include <QVBoxLayout>
@@ -265,10 +266,40 @@ void CMainFrame::arrangeWindows(bool tile)
     for (QMdiSubWindow* window : m_mdi->subWindowList())
         if (auto* child = qobject_cast<CChildFrame*>(window))
             child->setArranged(true);
-    if (tile)
+    if (tile) {
         m_mdi->tileSubWindows();
-    else
-        m_mdi->cascadeSubWindows();
+        return;
+    }
+    // Cascade: each window one title bar lower and to the right of the one before, all of one
+    // size, large enough to work in (the toolkit's own cascade shrinks them to their smallest).
+    QList<QMdiSubWindow*> windows;
+    for (QMdiSubWindow* window : m_mdi->subWindowList(QMdiArea::CreationOrder))
+        if (!window->isMinimized())
+            windows << window;
+    if (windows.isEmpty())
+        return;
+    QMdiSubWindow* active = m_mdi->activeSubWindow();
+    const QSize area = m_mdi->viewport()->size();
+    const int step = std::max(20, windows.first()->style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr,
+                                                                         windows.first()) + 4);
+    const int count = static_cast<int>(windows.size());
+    const QSize size(std::max(area.width() - step * (count - 1), area.width() * 2 / 3),
+                     std::max(area.height() - step * (count - 1), area.height() * 2 / 3));
+    for (int i = 0; i < count; ++i) {
+        QMdiSubWindow* window = windows[i];
+        if (window->isMaximized())
+            window->showNormal();
+        const int offset = step * i;
+        window->setGeometry(QRect(QPoint(offset % std::max(1, area.width() - size.width() + 1),
+                                         offset % std::max(1, area.height() - size.height() + 1)),
+                                  size));
+        window->raise();
+    }
+    // The active window comes to the front.
+    if (active && !active->isMinimized()) {
+        active->raise();
+        m_mdi->setActiveSubWindow(active);
+    }
 }
 
 CChildFrame* CMainFrame::activeChild() const

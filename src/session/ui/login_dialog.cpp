@@ -75,9 +75,11 @@ EmbeddedFileChooser::EmbeddedFileChooser(QWidget* parent) : QFileDialog(parent)
     setSizeGripEnabled(false);
     setViewMode(QFileDialog::Detail);
     setProxyModel(new YearFileListModel(this));
-    // The type column is wide enough for the whole type name.
+    // The size, type and date columns are wide enough for their whole texts.
     if (auto* list = findChild<QTreeView*>(QStringLiteral("treeView"))) {
         const QFontMetrics metrics(list->font());
+        list->header()->resizeSection(YearFileListModel::kSizeColumn,
+                                      metrics.horizontalAdvance(QStringLiteral("1,024.00 KiB")) + 24);
         list->header()->resizeSection(YearFileListModel::kTypeColumn,
                                       metrics.horizontalAdvance(QString::fromUtf8(kFileTypeName)) + 24);
         list->header()->resizeSection(YearFileListModel::kDateColumn,

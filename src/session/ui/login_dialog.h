@@ -25,6 +25,7 @@ struct Prompt;
 class YearFileListModel : public QIdentityProxyModel {
     Q_OBJECT
 public:
+    static constexpr int kSizeColumn = 1;
     static constexpr int kTypeColumn = 2;
     static constexpr int kDateColumn = 3;
     explicit YearFileListModel(QObject* parent = nullptr);
