@@ -77,7 +77,14 @@ int main(int argc, char** argv)
                          if (!app.mainFrame()->closeChildren())
                              manager.cancel();
                      });
-    if (!app.start(QApplication::arguments().mid(1)))
+    // Start-up runs before the event loop: an error there is shown the same way, then the program ends.
+    bool started = false;
+    try {
+        started = app.start(QApplication::arguments().mid(1));
+    } catch (const std::exception& error) {
+        app.showError(error);
+    }
+    if (!started)
         return 1;
     return QApplication::exec();
 }

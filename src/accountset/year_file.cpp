@@ -16,6 +16,8 @@
 #include <cstring>
 #include <filesystem>
 #include <sys/stat.h>
+#include <csignal>
+#include <cstdlib>
 #include <fcntl.h>
 #include <unistd.h>
 #include <vector>
@@ -83,12 +85,36 @@ bool renameNoReplace(const std::string& from, const std::string& to)
 }
 
 // The name a year file is built under, beside its final name: hidden, and no year file name.
+std::string buildingPrefix(const std::filesystem::path& target)
+{
+    return "." + target.filename().string() + ".new-";
+}
+
 std::string buildingName(const std::filesystem::path& target)
 {
     static int counter = 0;
-    return (target.parent_path() / ("." + target.filename().string() + ".new-" + std::to_string(::getpid()) + "-"
-                                    + std::to_string(++counter)))
+    return (target.parent_path() / (buildingPrefix(target) + std::to_string(::getpid()) + "-" + std::to_string(++counter)))
         .string();
+}
+
+// Removes what a creation that was killed half-way left behind: files under the building name of
+// this year file whose program no longer runs.
+void removeAbandonedBuildings(const std::filesystem::path& target)
+{
+    const std::string prefix = buildingPrefix(target);
+    std::error_code error;
+    for (std::filesystem::directory_iterator it(target.parent_path(), error), end; !error && it != end;
+         it.increment(error)) {
+        const std::string name = it->path().filename().string();
+        if (!name.starts_with(prefix))
+            continue;
+        const pid_t owner = static_cast<pid_t>(std::atol(name.c_str() + prefix.size()));
+        if (owner > 0 && owner != ::getpid() && ::kill(owner, 0) != 0 && errno == ESRCH) {
+            std::error_code ignored;
+            std::filesystem::remove(it->path(), ignored);
+            std::filesystem::remove(it->path().string() + "-journal", ignored);
+        }
+    }
 }
 
 [[noreturn]] void raiseSystemError(const std::string& path, int error)
@@ -116,6 +142,7 @@ void createYearFile(const std::string& path, int year)
     struct stat info {};
     if (::stat(path.c_str(), &info) == 0)
         raiseSystemError(path, EEXIST);
+    removeAbandonedBuildings(std::filesystem::path(path));
     const std::string building = buildingName(std::filesystem::path(path));
     try {
         Database db = Database::create(building);

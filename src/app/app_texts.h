@@ -2,12 +2,14 @@
 // the main window.
 #pragma once
 
+#include "store/year_file_name.h"
+
 namespace kszw {
 
 namespace app_text {
 inline constexpr const char* kVersion = "1.0";
 inline constexpr const char* kExtension = "KSK";
-inline constexpr const char* kFileTypeDescription = "岚屿穗帐务数据文件";
+inline constexpr const char* kFileTypeDescription = kYearFileTypeName.data();
 inline constexpr const char* kProgramKey = "Kszw";
 inline constexpr const char* kProgramTitle = "岚屿穗帐务软件";
 inline constexpr const char* kModuleCode = "ZW";

@@ -138,9 +138,9 @@ int CKszwEnv::openFile(std::string_view path, std::string_view operatorCode, Pro
             code = findOperator(m_operatorCode, prompt);
     } catch (const DatabaseError& error) {
         // A database without our tables, or with tables of another layout, has no header; a file
-        // that is busy or cannot be read is an error of its own, which the caller shows.
+        // that is busy, damaged or cannot be read is an error of its own, which the caller shows.
         const StoreFailure failure = classifyFailure(error);
-        if (failure == StoreFailure::Busy || failure == StoreFailure::InputOutput) {
+        if (failure != StoreFailure::MissingTable && failure != StoreFailure::Other) {
             close();
             throw;
         }

@@ -63,12 +63,11 @@ void upgradePrintSettingsTables(Database& db)
         db.execute(kCreatePageSet);
     if (fontMissing)
         db.execute(kCreateFont);
-    if (numericMode || numericFontMode) {
-        if (!pageSetMissing)
-            rebuildWithTextMode(db, "KSPAGESET", kCreatePageSet);
-        if (!fontMissing)
-            rebuildWithTextMode(db, "KSFONT", kCreateFont);
-    }
+    // Each table is rebuilt only when its own mode is a number: the modes of a text table stay.
+    if (numericMode)
+        rebuildWithTextMode(db, "KSPAGESET", kCreatePageSet);
+    if (numericFontMode)
+        rebuildWithTextMode(db, "KSFONT", kCreateFont);
 }
 
 } // namespace

@@ -3,6 +3,8 @@
 #include "session/kszw_env.h"
 #include "session/user_settings.h"
 #include "store/database.h"
+#include "store/database_error.h"
+#include "store/error_messages.h"
 #include "support/temp_dir.h"
 
 #include <gtest/gtest.h>
@@ -106,6 +108,30 @@ TEST_F(Login, AFileOfAnotherUserThatThisUserMayNotWriteIsReadOnly)
     EXPECT_EQ(code, -kReadOnlyFile);
     // Its owner may write it.
     EXPECT_EQ(env.validatePath(path), kLoginOk);
+}
+
+TEST_F(Login, ADamagedFileIsAnErrorOfItsOwnNotAMissingHeader)
+{
+    const std::string path = yearFile(2026);
+    {
+        // Overwrite the header of a page in the middle of the file.
+        std::FILE* f = std::fopen(path.c_str(), "r+");
+        ASSERT_TRUE(f);
+        for (long page = 1; page < 40; ++page) {
+            std::fseek(f, page * 4096, SEEK_SET);
+            std::fputs(std::string(16, '\x7f').c_str(), f);
+        }
+        std::fclose(f);
+    }
+    try {
+        const int code = env.openFile(path, "102", prompt);
+        FAIL() << "opened with code " << code;
+    } catch (const DatabaseError& error) {
+        EXPECT_EQ(classifyFailure(error), StoreFailure::Corrupt) << error.what();
+        EXPECT_EQ(userMessage(error), "帐务数据文件“" + path + "”已损坏！\rdatabase disk image is malformed");
+    }
+    EXPECT_FALSE(env.isOpen());
+    EXPECT_TRUE(prompt.entries().empty());
 }
 
 TEST_F(Login, ValidationSetsTheFoundPathAndYear)

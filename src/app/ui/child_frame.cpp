@@ -1,7 +1,6 @@
 #include "app/ui/child_frame.h"
 
 #include <QEvent>
-#include <QWindowStateChangeEvent>
 
 namespace kszw {
 
@@ -22,17 +21,6 @@ void CChildFrame::showEvent(QShowEvent* event)
         m_opened = true;
         if (!isMaximized())
             showMaximized();
-    }
-}
-
-void CChildFrame::changeEvent(QEvent* event)
-{
-    QMdiSubWindow::changeEvent(event);
-    if (event->type() == QEvent::WindowStateChange) {
-        // Leaving the maximized state while shown is the user arranging the windows.
-        auto* change = static_cast<QWindowStateChangeEvent*>(event);
-        if (isVisible() && (change->oldState() & Qt::WindowMaximized) && !isMaximized())
-            m_arranged = true;
     }
 }
 

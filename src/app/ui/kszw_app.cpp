@@ -92,15 +92,23 @@ bool CKszwAppBase::login(const QString& file)
         // The new login is built on a fresh state; the running one stays untouched until the new
         // one has fully succeeded.
         CKszwEnv fresh;
+        int opened = kCannotOpen;
         try {
-            if (fresh.openFile(choice->file.toStdString(), choice->operatorCode.toStdString(), m_prompt) != kLoginOk) {
-                initial = choice->file;
-                continue;
-            }
+            opened = fresh.openFile(choice->file.toStdString(), choice->operatorCode.toStdString(), m_prompt);
+        } catch (const DatabaseError& error) {
+            // The file cannot be read now (locked by another program, damaged): as any file that
+            // does not open, it is told and the dialog comes again.
+            m_prompt.warn(userMessage(error, choice->file.toStdString()));
+        }
+        if (opened != kLoginOk) {
+            initial = choice->file;
+            continue;
+        }
+        try {
             fresh.completeLogin(m_settings);
         } catch (const DatabaseError& error) {
-            // The file cannot be used now (locked by another program, damaged): the login fails
-            // in order, with the engine's text.
+            // The last step failed on a file that opened: the login fails in order, with the
+            // engine's text.
             m_prompt.warn(userMessage(error, choice->file.toStdString()));
             return false;
         }

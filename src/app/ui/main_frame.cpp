@@ -59,6 +59,12 @@ CMainFrame::CMainFrame(QWidget* parent) : QMainWindow(parent), m_mdi(new QMdiAre
     updateCommandStates();
 }
 
+CMainFrame::~CMainFrame()
+{
+    // The child windows close after the frame's own parts are gone: they must not reach back.
+    disconnect(m_mdi, nullptr, this, nullptr);
+}
+
 QAction* CMainFrame::makeAction(int id)
 {
     auto found = m_actions.find(id);

@@ -27,6 +27,7 @@ class CMainFrame : public QMainWindow {
     Q_OBJECT
 public:
     explicit CMainFrame(QWidget* parent = nullptr);
+    ~CMainFrame() override;
 
     // The application's routing of the commands the main window does not run itself;
     // returns false when no layer handled the command.

@@ -6,6 +6,7 @@
 #include "common/ui/qt_text.h"
 #include "store/database_error.h"
 #include "store/error_messages.h"
+#include "store/year_file_name.h"
 
 #include <QComboBox>
 #include <QFileInfo>
@@ -22,16 +23,10 @@
 
 namespace kszw {
 
-namespace {
-
-constexpr const char* kFileTypeName = "岚屿穗帐务数据文件";
-
-} // namespace
-
 QString yearFileFilter()
 {
     // The year data files carry the extension in small letters on disk; both spellings are shown.
-    return QStringLiteral("岚屿穗帐务数据文件(*.KSK *.ksk)");
+    return qtText(kYearFileTypeName) + QStringLiteral("(*.KSK *.ksk)");
 }
 
 YearFileListModel::YearFileListModel(QObject* parent) : QIdentityProxyModel(parent) {}
@@ -50,7 +45,7 @@ QVariant YearFileListModel::data(const QModelIndex& index, int role) const
         if (files->isDir(source))
             return QStringLiteral("文件夹");
         if (QFileInfo(files->fileName(source)).suffix().compare(QStringLiteral("ksk"), Qt::CaseInsensitive) == 0)
-            return QString::fromUtf8(kFileTypeName);
+            return qtText(kYearFileTypeName);
         break;
     case kDateColumn:
         return QLocale(QLocale::Chinese, QLocale::China).toString(files->lastModified(source), QLocale::ShortFormat);
@@ -81,7 +76,7 @@ EmbeddedFileChooser::EmbeddedFileChooser(QWidget* parent) : QFileDialog(parent)
         list->header()->resizeSection(YearFileListModel::kSizeColumn,
                                       metrics.horizontalAdvance(QStringLiteral("1,024.00 KiB")) + 24);
         list->header()->resizeSection(YearFileListModel::kTypeColumn,
-                                      metrics.horizontalAdvance(QString::fromUtf8(kFileTypeName)) + 24);
+                                      metrics.horizontalAdvance(qtText(kYearFileTypeName)) + 24);
         list->header()->resizeSection(YearFileListModel::kDateColumn,
                                       metrics.horizontalAdvance(QStringLiteral("2026/12/31 23:59")) + 24);
     }
@@ -206,6 +201,18 @@ void CKszwFileDlg::refreshPanel(const QString& path)
     m_failure->setText(path.isEmpty() || QFileInfo(path).isDir() ? QString() : displayText(m_failureText));
     if (!opened)
         return;
+    try {
+        fillPanel();
+    } catch (const DatabaseError& error) {
+        // The file became unreadable between the trial and the listing.
+        m_operators->clear();
+        m_failureText = userMessage(error, path.toStdString());
+        m_failure->setText(displayText(m_failureText));
+    }
+}
+
+void CKszwFileDlg::fillPanel()
+{
     m_unit->setText(QString::fromStdString(m_trial.unitName()));
     m_year->setText(QString::number(m_trial.year()));
     const QString defaultOperator = QString::fromStdString(m_trial.operatorCode());

@@ -86,6 +86,8 @@ protected:
 
 private:
     void refreshPanel(const QString& path);
+    // The unit, year and operators of the file the trial state has open.
+    void fillPanel();
     // Tries a file on the dialog's own login state; the message of a failure is kept.
     int tryFile(const QString& path);
 

@@ -435,18 +435,35 @@ private slots:
         frame->runCommand(cmd::kThreeColumnLedger);
         QMdiSubWindow* window = frame->mdiArea()->subWindowList().first();
         QVERIFY(window->isMaximized());
-        window->showMinimized();
-        QTRY_VERIFY(window->isMinimized());
-        frame->activateChild(window); // restores it
-        QTRY_VERIFY(!window->isMinimized());
-        QTest::qWait(50);
-        QVERIFY(!window->isMaximized());
+        // The restore button of the menu bar: the window stays restored.
         window->showNormal();
-        frame->mdiArea()->setActiveSubWindow(nullptr);
-        frame->mdiArea()->setActiveSubWindow(window);
         QTest::qWait(50);
-        // Restored by the user, it stays restored when activated again.
         QVERIFY(!window->isMaximized());
+        QVERIFY(!window->isMinimized());
+        // The minimise button: it stays minimised.
+        window->showMinimized();
+        QTest::qWait(50);
+        QVERIFY(window->isMinimized());
+        frame->closeChildren();
+    }
+
+    void aWindowChosenAgainComesBackMaximizedUntilTheWindowsAreArranged()
+    {
+        auto app = loggedIn(QStringLiteral("102"));
+        QVERIFY(app);
+        CMainFrame* frame = app->mainFrame();
+        frame->resize(1000, 800);
+        frame->show();
+        QVERIFY(QTest::qWaitForWindowExposed(frame));
+        frame->runCommand(cmd::kThreeColumnLedger);
+        frame->runCommand(cmd::kBalanceTable);
+        const QList<QMdiSubWindow*> windows = frame->mdiArea()->subWindowList(QMdiArea::CreationOrder);
+        QCOMPARE(windows.size(), 2);
+        windows[1]->showMinimized();
+        QTRY_VERIFY(windows[1]->isMinimized());
+        frame->activateChild(windows[0]);
+        QTRY_COMPARE(frame->mdiArea()->activeSubWindow(), windows[0]);
+        QVERIFY(windows[0]->isMaximized());
         frame->closeChildren();
     }
 
