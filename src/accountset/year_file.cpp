@@ -208,7 +208,7 @@ AccountSetResult createAccountSet(const std::string& folder, const Clock& clock,
     if (!std::filesystem::is_directory(dir, error)) {
         std::filesystem::create_directories(dir, error);
         if (error || !std::filesystem::is_directory(dir)) {
-            result.message = "所给路径非法，不能建立目录";
+            result.message = "所给路径非法，不能建立目录\r“" + path + "”";
             if (error)
                 result.message += "\r" + error.message();
             removeMade();

@@ -24,12 +24,12 @@ constexpr CommandEntry kCommands[] = {
     {"calc", kszw::cli::runCalc, "calc EXPR"},
 };
 
-int usage()
+int usage(std::FILE* out = stderr, int status = 2)
 {
-    std::fputs("usage: kszw-cli COMMAND ...\n", stderr);
+    std::fputs("usage: kszw-cli COMMAND ...\n", out);
     for (const CommandEntry& command : kCommands)
-        std::fprintf(stderr, "  kszw-cli %s\n", command.usage);
-    return 2;
+        std::fprintf(out, "  kszw-cli %s\n", command.usage);
+    return status;
 }
 
 } // namespace
@@ -38,6 +38,8 @@ int main(int argc, char** argv)
 {
     if (argc < 2)
         return usage();
+    if (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)
+        return usage(stdout, 0);
     kszw::cli::Arguments args(argv + 2, argv + argc);
     for (const CommandEntry& command : kCommands) {
         if (std::strcmp(argv[1], command.name) != 0)
@@ -52,5 +54,6 @@ int main(int argc, char** argv)
             return 1;
         }
     }
+    std::fprintf(stderr, "kszw-cli: unknown command %s\n", argv[1]);
     return usage();
 }

@@ -108,7 +108,10 @@ int CKszwEnv::validatePath(std::string_view rawPath)
 
     try {
         Database trial = Database::open(path);
-    } catch (const DatabaseError&) {
+    } catch (const DatabaseError& error) {
+        // A file another program holds locked is not "unopenable": that is told as it is.
+        if (classifyFailure(error) == StoreFailure::Busy)
+            throw;
         return kCannotOpen;
     }
     m_foundPath = path;

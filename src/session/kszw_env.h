@@ -44,7 +44,8 @@ public:
     CKszwEnv& operator=(CKszwEnv&&) = default;
 
     // Checks a path in the fixed order of the failure codes; on success (kLoginOk) the found path
-    // (extension added when missing) and the year are set.
+    // (extension added when missing) and the year are set. Raises DatabaseError (SQLITE_BUSY)
+    // when another program holds the file locked beyond the busy timeout.
     int validatePath(std::string_view path);
 
     // Opens a year data file for login: validates it, opens the connection, reads the header and

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <filesystem>
 
 namespace kszw {
@@ -79,6 +80,24 @@ TEST(CliNewSetAndInfo, RefusalsPrintTheLoginMessageAndExitOne)
         EXPECT_EQ(cli(c.arguments + " 2>&1 >/dev/null", output), 1) << c.arguments;
         EXPECT_EQ(output, c.message) << c.arguments;
     }
+}
+
+TEST(CliNewSetAndInfo, HelpPrintsTheUsageAndAnUnknownCommandIsNamed)
+{
+    std::string output;
+    EXPECT_EQ(cli("--help", output), 0);
+    EXPECT_EQ(output.substr(0, output.find('\n')), "usage: kszw-cli COMMAND ...");
+    EXPECT_EQ(cli("frob 2>&1 >/dev/null", output), 2);
+    EXPECT_EQ(output.substr(0, output.find('\n')), "kszw-cli: unknown command frob");
+}
+
+TEST(CliNewSetAndInfo, AFolderThatCannotBeMadeIsNamed)
+{
+    test::TempDir dir;
+    { std::FILE* f = std::fopen(dir.file("plain").c_str(), "w"); std::fclose(f); }
+    std::string output;
+    EXPECT_EQ(cli("new-set " + shellQuote(dir.file("plain/set")) + " 2>&1 >/dev/null", output), 1);
+    EXPECT_EQ(output, "所给路径非法，不能建立目录\n“" + dir.file("plain/set") + "”\nNot a directory\n");
 }
 
 TEST(CliNewSetAndInfo, BadUsageExitsTwo)

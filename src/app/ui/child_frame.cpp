@@ -24,6 +24,13 @@ void CChildFrame::showEvent(QShowEvent* event)
     }
 }
 
+void CChildFrame::changeEvent(QEvent* event)
+{
+    QMdiSubWindow::changeEvent(event);
+    if (event->type() == QEvent::WindowStateChange && isMinimized())
+        emit minimised();
+}
+
 void CChildFrame::activated()
 {
     // Activated again after another window was chosen: it comes back maximized, unless the user

@@ -28,8 +28,13 @@ public:
     // The main window made it the active child window.
     void activated();
 
+signals:
+    // It went down to an icon.
+    void minimised();
+
 protected:
     void showEvent(QShowEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
     ViewKind m_kind;

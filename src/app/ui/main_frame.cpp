@@ -20,6 +20,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPointer>
+#include <QShortcut>
 #include <QStatusBar>
 #include <QStyle>
 #include <QTimer>
@@ -28,6 +29,7 @@
 #include <QWhatsThis>
 
 #include <algorithm>
+#include <cmath>
 #include <exception>
 #include <map>
 
@@ -43,6 +45,11 @@ CMainFrame::CMainFrame(QWidget* parent) : QMainWindow(parent), m_mdi(new QMdiAre
     buildMenus();
     buildToolBar();
     buildStatusBar();
+    // The shortcuts of a multiple-document program for the next and the previous window.
+    auto* next = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_F6), this);
+    connect(next, &QShortcut::activated, m_mdi, &QMdiArea::activateNextSubWindow);
+    auto* previous = new QShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_F6), this);
+    connect(previous, &QShortcut::activated, m_mdi, &QMdiArea::activatePreviousSubWindow);
     connect(m_mdi, &QMdiArea::subWindowActivated, this, [this](QMdiSubWindow* window) {
         if (auto* child = qobject_cast<CChildFrame*>(window))
             child->activated();
@@ -129,6 +136,11 @@ void CMainFrame::buildToolBar()
 void CMainFrame::buildStatusBar()
 {
     statusBar()->showMessage(QStringLiteral("就绪"));
+    // When a menu's prompt goes away the idle text comes back.
+    connect(statusBar(), &QStatusBar::messageChanged, this, [this](const QString& message) {
+        if (message.isEmpty())
+            statusBar()->showMessage(QStringLiteral("就绪"));
+    });
     m_operatorPane = new QLabel(this);
     m_operatorPane->setMinimumWidth(160);
     m_capsPane = new QLabel(this);
@@ -173,6 +185,13 @@ CChildFrame* CMainFrame::addChild(ViewKind kind, QWidget* view, CommandTarget* t
 {
     auto* frame = new CChildFrame(kind, view, target);
     m_mdi->addSubWindow(frame);
+    // The size it takes when restored: two thirds of the area, a title bar further down and to the
+    // right for each window already open.
+    const QSize area = m_mdi->viewport()->size();
+    const int step = 24 * (childCount() - 1) % std::max(1, area.height() / 3);
+    frame->setGeometry(QRect(QPoint(step, step), QSize(std::max(320, area.width() * 2 / 3),
+                                                       std::max(200, area.height() * 2 / 3))));
+    connect(frame, &CChildFrame::minimised, this, [this, frame] { childMinimised(frame); }, Qt::QueuedConnection);
     connect(frame, &QObject::destroyed, this, [this] { QTimer::singleShot(0, this, [this] { refreshChildTitles(); }); });
     refreshChildTitles();
     frame->showMaximized();
@@ -267,17 +286,24 @@ void CMainFrame::chooseOtherWindow()
         activateChild(windows[list->currentRow()]);
 }
 
+QRect CMainFrame::arrangementArea() const
+{
+    // The row of minimised windows along the bottom stays clear.
+    QRect area(QPoint(0, 0), m_mdi->viewport()->size());
+    int iconHeight = 0;
+    for (QMdiSubWindow* window : m_mdi->subWindowList())
+        if (window->isMinimized())
+            iconHeight = std::max(iconHeight, window->height());
+    area.setBottom(area.bottom() - iconHeight);
+    return area;
+}
+
 void CMainFrame::arrangeWindows(bool tile)
 {
     for (QMdiSubWindow* window : m_mdi->subWindowList())
         if (auto* child = qobject_cast<CChildFrame*>(window))
             child->setArranged(true);
-    if (tile) {
-        m_mdi->tileSubWindows();
-        return;
-    }
-    // Cascade: each window one title bar lower and to the right of the one before, all of one
-    // size, large enough to work in (the toolkit's own cascade shrinks them to their smallest).
+    arrangeIcons();
     QList<QMdiSubWindow*> windows;
     for (QMdiSubWindow* window : m_mdi->subWindowList(QMdiArea::CreationOrder))
         if (!window->isMinimized())
@@ -285,27 +311,50 @@ void CMainFrame::arrangeWindows(bool tile)
     if (windows.isEmpty())
         return;
     QMdiSubWindow* active = m_mdi->activeSubWindow();
-    const QSize area = m_mdi->viewport()->size();
+    for (QMdiSubWindow* window : windows)
+        if (window->isMaximized())
+            window->showNormal();
+    const QRect area = arrangementArea();
+    const int count = static_cast<int>(windows.size());
+    if (tile) {
+        // As many columns as the square root asks, the windows filling them top to bottom; the
+        // last columns take one window more when the count does not divide.
+        const int columns = std::max(1, static_cast<int>(std::ceil(std::sqrt(static_cast<double>(count)))));
+        int index = 0;
+        for (int column = 0; column < columns; ++column) {
+            const int rows = count / columns + (column >= columns - count % columns && count % columns ? 1 : 0);
+            const int left = area.left() + area.width() * column / columns;
+            const int right = area.left() + area.width() * (column + 1) / columns;
+            for (int row = 0; row < rows && index < count; ++row, ++index) {
+                const int top = area.top() + area.height() * row / rows;
+                const int bottom = area.top() + area.height() * (row + 1) / rows;
+                windows[index]->setGeometry(QRect(QPoint(left, top), QPoint(right - 1, bottom - 1)));
+            }
+        }
+        if (active)
+            m_mdi->setActiveSubWindow(active);
+        return;
+    }
+    // Cascade: each window one title bar lower and to the right of the one before, all of one
+    // size, large enough to work in; the active window comes last, in front, so no window hides
+    // another's title bar.
+    if (active && windows.contains(active)) {
+        windows.removeOne(active);
+        windows << active;
+    }
     const int step = std::max(20, windows.first()->style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr,
                                                                          windows.first()) + 4);
-    const int count = static_cast<int>(windows.size());
     const QSize size(std::max(area.width() - step * (count - 1), area.width() * 2 / 3),
                      std::max(area.height() - step * (count - 1), area.height() * 2 / 3));
     for (int i = 0; i < count; ++i) {
-        QMdiSubWindow* window = windows[i];
-        if (window->isMaximized())
-            window->showNormal();
         const int offset = step * i;
-        window->setGeometry(QRect(QPoint(offset % std::max(1, area.width() - size.width() + 1),
-                                         offset % std::max(1, area.height() - size.height() + 1)),
-                                  size));
-        window->raise();
+        windows[i]->setGeometry(QRect(QPoint(area.left() + offset % std::max(1, area.width() - size.width() + 1),
+                                             area.top() + offset % std::max(1, area.height() - size.height() + 1)),
+                                      size));
+        windows[i]->raise();
     }
-    // The active window comes to the front.
-    if (active && !active->isMinimized()) {
-        active->raise();
+    if (active)
         m_mdi->setActiveSubWindow(active);
-    }
 }
 
 CChildFrame* CMainFrame::activeChild() const
@@ -411,15 +460,30 @@ bool CMainFrame::runFrameCommand(int id)
 
 void CMainFrame::arrangeIcons()
 {
-    // Minimised windows are lined up along the bottom edge of the area, left to right.
+    // Minimised windows are lined up along the bottom edge of the area, left to right, in front
+    // of the others.
     int x = 0;
-    for (QMdiSubWindow* window : m_mdi->subWindowList()) {
+    for (QMdiSubWindow* window : m_mdi->subWindowList(QMdiArea::CreationOrder)) {
         if (!window->isMinimized())
             continue;
         QSize size = window->size();
         window->move(x, m_mdi->viewport()->height() - size.height());
+        window->raise();
         x += size.width();
     }
+}
+
+void CMainFrame::childMinimised(QMdiSubWindow* child)
+{
+    // The active window went down to an icon: the one used before it becomes active.
+    if (m_mdi->activeSubWindow() != child)
+        return;
+    const QList<QMdiSubWindow*> history = m_mdi->subWindowList(QMdiArea::ActivationHistoryOrder);
+    for (auto it = history.rbegin(); it != history.rend(); ++it)
+        if (*it != child && !(*it)->isMinimized()) {
+            m_mdi->setActiveSubWindow(*it);
+            return;
+        }
 }
 
 bool CMainFrame::closeChildren()

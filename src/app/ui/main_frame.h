@@ -80,6 +80,9 @@ private:
     void arrangeIcons();
     // Tile and cascade: the user's arrangement, kept when a window is activated again.
     void arrangeWindows(bool tile);
+    // The part of the area windows are arranged in: all of it but the row of minimised windows.
+    QRect arrangementArea() const;
+    void childMinimised(QMdiSubWindow* child);
     // Windows of one title are told apart by ":1", ":2" … in the order they were opened.
     void refreshChildTitles();
     void chooseOtherWindow();

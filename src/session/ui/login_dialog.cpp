@@ -18,6 +18,7 @@
 #include <QLineEdit>
 #include <QLocale>
 #include <QPushButton>
+#include <QTimer>
 #include <QTreeView>
 #include <QVBoxLayout>
 
@@ -27,6 +28,16 @@ QString yearFileFilter()
 {
     // The year data files carry the extension in small letters on disk; both spellings are shown.
     return qtText(kYearFileTypeName) + QStringLiteral("(*.KSK *.ksk)");
+}
+
+QString YearFileListModel::sizeText(qint64 bytes)
+{
+    const QLocale chinese(QLocale::Chinese, QLocale::China);
+    if (bytes < 1024)
+        return chinese.toString(bytes) + QStringLiteral(" 字节");
+    if (bytes < 1024 * 1024)
+        return chinese.toString(bytes / 1024.0, 'f', 1) + QStringLiteral(" KB");
+    return chinese.toString(bytes / (1024.0 * 1024.0), 'f', 1) + QStringLiteral(" MB");
 }
 
 YearFileListModel::YearFileListModel(QObject* parent) : QIdentityProxyModel(parent) {}
@@ -46,6 +57,10 @@ QVariant YearFileListModel::data(const QModelIndex& index, int role) const
             return QStringLiteral("文件夹");
         if (QFileInfo(files->fileName(source)).suffix().compare(QStringLiteral("ksk"), Qt::CaseInsensitive) == 0)
             return qtText(kYearFileTypeName);
+        break;
+    case kSizeColumn:
+        if (!files->isDir(source))
+            return sizeText(files->size(source));
         break;
     case kDateColumn:
         return QLocale(QLocale::Chinese, QLocale::China).toString(files->lastModified(source), QLocale::ShortFormat);
@@ -121,6 +136,9 @@ CKszwFileDlg::CKszwFileDlg(Prompt& prompt, const Clock& clock, const QString& in
     QPalette failurePalette = m_failure->palette();
     failurePalette.setColor(QPalette::WindowText, QColor(0xc0, 0, 0));
     m_failure->setPalette(failurePalette);
+    // Room for two lines of the message is kept, so the panel does not jump when one appears.
+    m_failure->setMinimumHeight(m_failure->fontMetrics().lineSpacing() * 2);
+    m_failure->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     m_search = new QPushButton(QStringLiteral("搜索"), panel);
     // Finding account-set folders comes with the account-set dialog.
     m_search->setEnabled(false);
@@ -141,6 +159,20 @@ CKszwFileDlg::CKszwFileDlg(Prompt& prompt, const Clock& clock, const QString& in
     layout->addWidget(panel);
 
     connect(m_chooser, &QFileDialog::currentChanged, this, &CKszwFileDlg::refreshPanel);
+    // Another folder: no file of it is chosen yet.
+    connect(m_chooser, &QFileDialog::directoryEntered, this, [this] { refreshPanel(QString()); });
+    // A file name typed into the chooser is tried as soon as it names a file.
+    if (auto* name = m_chooser->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))) {
+        auto* typing = new QTimer(this);
+        typing->setSingleShot(true);
+        typing->setInterval(300);
+        connect(name, &QLineEdit::textEdited, typing, qOverload<>(&QTimer::start));
+        connect(typing, &QTimer::timeout, this, [this] {
+            const QString file = selectedFile();
+            if (QFileInfo(file).absoluteFilePath() != m_panelFile && QFileInfo(file).isFile())
+                refreshPanel(file);
+        });
+    }
     connect(m_chooser, &EmbeddedFileChooser::confirmRequested, this, &CKszwFileDlg::confirm);
     connect(m_chooser, &EmbeddedFileChooser::abandonRequested, this, &QDialog::reject);
 
@@ -193,6 +225,7 @@ int CKszwFileDlg::tryFile(const QString& path)
 
 void CKszwFileDlg::refreshPanel(const QString& path)
 {
+    m_panelFile = path.isEmpty() ? QString() : QFileInfo(path).absoluteFilePath();
     m_unit->clear();
     m_year->clear();
     m_operators->clear();
@@ -232,6 +265,10 @@ void CKszwFileDlg::fillPanel()
 void CKszwFileDlg::confirm()
 {
     const QString file = selectedFile();
+    // A file typed rather than chosen from the list: the panel shows it first, so the operator
+    // is one of its own.
+    if (file.isEmpty() ? !m_panelFile.isEmpty() : QFileInfo(file).absoluteFilePath() != m_panelFile)
+        refreshPanel(file);
     // A file that does not open says why; "no operator chosen" is only right for a file that opened.
     if (tryFile(file) != kLoginOk) {
         m_failure->setText(displayText(m_failureText));

@@ -30,6 +30,8 @@ public:
     static constexpr int kDateColumn = 3;
     explicit YearFileListModel(QObject* parent = nullptr);
     QVariant data(const QModelIndex& index, int role) const override;
+    // A file's size as the list shows it ("600 字节", "124.0 KB").
+    static QString sizeText(qint64 bytes);
 };
 
 // A file chooser that lives inside another dialog: its accept and reject buttons report to the
@@ -103,6 +105,7 @@ private:
     QLabel* m_date;
     QLabel* m_year;
     QLabel* m_failure;
+    QString m_panelFile; // the file the panel shows
     std::string m_failureText;
     QPushButton* m_search;
 };

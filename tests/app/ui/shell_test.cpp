@@ -467,6 +467,54 @@ private slots:
         frame->closeChildren();
     }
 
+    void arrangingLeavesTheRowOfMinimisedWindowsClear()
+    {
+        auto app = loggedIn(QStringLiteral("102"));
+        QVERIFY(app);
+        CMainFrame* frame = app->mainFrame();
+        frame->resize(1200, 900);
+        frame->show();
+        QVERIFY(QTest::qWaitForWindowExposed(frame));
+        for (int i = 0; i < 4; ++i)
+            frame->runCommand(cmd::kBalanceTable);
+        const QList<QMdiSubWindow*> windows = frame->mdiArea()->subWindowList(QMdiArea::CreationOrder);
+        // The active window goes down to an icon: the one used before it becomes active.
+        windows[3]->showMinimized();
+        QTRY_COMPARE(frame->mdiArea()->activeSubWindow(), windows[2]);
+        for (int command : {cmd::kTile, cmd::kCascade}) {
+            frame->runCommand(command);
+            const QRect icon = windows[3]->geometry();
+            QCOMPARE(icon.bottom(), frame->mdiArea()->viewport()->height() - 1);
+            for (int i = 0; i < 3; ++i) {
+                QVERIFY2(!windows[i]->geometry().intersects(icon), qPrintable(QString::number(command)));
+                QVERIFY(windows[i]->height() > 100);
+            }
+        }
+        // After cascading, the active window is in front and last, so every title bar shows.
+        QCOMPARE(frame->mdiArea()->activeSubWindow(), windows[2]);
+        QVERIFY(windows[2]->geometry().top() > windows[0]->geometry().top());
+        QVERIFY(windows[2]->geometry().top() > windows[1]->geometry().top());
+        frame->closeChildren();
+    }
+
+    void aRestoredWindowThatOpenedMaximizedIsLargeEnoughToWorkIn()
+    {
+        auto app = loggedIn(QStringLiteral("102"));
+        QVERIFY(app);
+        CMainFrame* frame = app->mainFrame();
+        frame->resize(1200, 900);
+        frame->show();
+        QVERIFY(QTest::qWaitForWindowExposed(frame));
+        frame->runCommand(cmd::kBalanceTable);
+        QMdiSubWindow* window = frame->mdiArea()->subWindowList().first();
+        QVERIFY(window->isMaximized());
+        window->showNormal();
+        const QSize area = frame->mdiArea()->viewport()->size();
+        QVERIFY2(window->width() >= area.width() / 2 && window->height() >= area.height() / 2,
+                 qPrintable(QStringLiteral("%1x%2").arg(window->width()).arg(window->height())));
+        frame->closeChildren();
+    }
+
     void aWindowListBeyondNineEndsWithOtherWindows()
     {
         auto app = loggedIn(QStringLiteral("102"));

@@ -124,6 +124,71 @@ private slots:
         QFile::remove(path);
     }
 
+    void aTypedFileNameIsTriedAndConfirmedLikeAChosenOne()
+    {
+        const QString junk = m_dir.path() + QStringLiteral("/2024.ksk");
+        {
+            QFile file(junk);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write(QByteArray(600, 'x'));
+        }
+        ScriptedPrompt prompt;
+        CKszwFileDlg dialog(prompt, m_clock, junk, QString());
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+        QCOMPARE(dialog.failureLabel()->text(), QStringLiteral("无法打开此文件！"));
+        auto* name = dialog.chooser()->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+        QVERIFY(name);
+        name->clear();
+        QTest::keyClicks(name, m_file);
+        // While typing, the panel follows the named file.
+        QTRY_COMPARE(dialog.unitLabel()->text(), QStringLiteral("甲公司"));
+        QVERIFY(dialog.failureLabel()->text().isEmpty());
+        QCOMPARE(dialog.operatorBox()->currentData().toString(), QStringLiteral("102"));
+        dialog.passwordEdit()->setText(QStringLiteral("abc"));
+        dialog.confirm();
+        QVERIFY(prompt.entries().empty());
+        QCOMPARE(dialog.result(), int(QDialog::Accepted));
+        QCOMPARE(dialog.chosenFile(), m_file);
+        QFile::remove(junk);
+    }
+
+    void aFileTypedAndConfirmedAtOnceShowsItsOperatorsFirst()
+    {
+        ScriptedPrompt prompt;
+        CKszwFileDlg dialog(prompt, m_clock, QString(), QString());
+        auto* name = dialog.chooser()->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+        QVERIFY(name);
+        name->setText(m_file);
+        dialog.passwordEdit()->setText(QStringLiteral("abc"));
+        dialog.confirm();
+        // Not "没有选择操作员！": the typed file's own operators were listed and its default chosen.
+        QCOMPARE(dialog.unitLabel()->text(), QStringLiteral("甲公司"));
+        QVERIFY(prompt.entries().empty());
+        QCOMPARE(dialog.result(), int(QDialog::Accepted));
+        QCOMPARE(dialog.chosenOperator(), QStringLiteral("102"));
+    }
+
+    void anotherFolderClearsThePanel()
+    {
+        ScriptedPrompt prompt;
+        CKszwFileDlg dialog(prompt, m_clock, m_file, QString());
+        QCOMPARE(dialog.unitLabel()->text(), QStringLiteral("甲公司"));
+        QTemporaryDir other;
+        dialog.chooser()->setDirectory(other.path());
+        emit dialog.chooser()->directoryEntered(other.path());
+        QVERIFY(dialog.unitLabel()->text().isEmpty());
+        QCOMPARE(dialog.operatorBox()->count(), 0);
+        QVERIFY(dialog.failureLabel()->text().isEmpty());
+    }
+
+    void sizesAreWrittenInChinese()
+    {
+        QCOMPARE(YearFileListModel::sizeText(600), QStringLiteral("600 字节"));
+        QCOMPARE(YearFileListModel::sizeText(126976), QStringLiteral("124.0 KB"));
+        QCOMPARE(YearFileListModel::sizeText(3 * 1024 * 1024 + 512 * 1024), QStringLiteral("3.5 MB"));
+    }
+
     void enterInTheOperatorListConfirmsLikeTheButton()
     {
         ScriptedPrompt prompt;
