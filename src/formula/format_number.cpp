@@ -9,9 +9,12 @@
 // d + 1 decimals (exact, ending in 5), the 5 dropped and the kept digits stepped away from zero.
 #include "formula/format_number.h"
 
+#include "common/number_text.h"
+
 #include <algorithm>
 #include <bit>
 #include <charconv>
+#include <optional>
 #include <cmath>
 #include <cstdint>
 
@@ -129,52 +132,22 @@ std::string FixedText(double value, int decimals)
 
 double ReadNumber(std::string_view text)
 {
-    size_t i = 0;
-    while (i < text.size() && (text[i] == ' ' || text[i] == '\t' || text[i] == '\r' || text[i] == '\n'))
-        ++i;
-    bool negative = false;
-    if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
-        negative = text[i] == '-';
-        ++i;
-    }
-    size_t start = i;
-    size_t digits = 0;
-    while (i < text.size() && text[i] >= '0' && text[i] <= '9') {
-        ++i;
-        ++digits;
-    }
-    if (i < text.size() && text[i] == '.') {
-        ++i;
-        while (i < text.size() && text[i] >= '0' && text[i] <= '9') {
-            ++i;
-            ++digits;
-        }
-    }
-    if (digits == 0)
+    const std::optional<LeadingNumber> number = scanLeadingNumber(text, " \t\r\n");
+    if (!number)
         return 0;
-    if (i < text.size() && (text[i] == 'e' || text[i] == 'E')) {
-        size_t j = i + 1;
-        if (j < text.size() && (text[j] == '+' || text[j] == '-'))
-            ++j;
-        if (j < text.size() && text[j] >= '0' && text[j] <= '9') {
-            while (j < text.size() && text[j] >= '0' && text[j] <= '9')
-                ++j;
-            i = j;
-        }
-    }
+    const std::string_view digits = number->digits;
     double value = 0;
-    auto result = std::from_chars(text.data() + start, text.data() + i, value, std::chars_format::general);
+    auto result = std::from_chars(digits.data(), digits.data() + digits.size(), value, std::chars_format::general);
     if (result.ec == std::errc::result_out_of_range) {
         // from_chars leaves the value alone when it is out of range; atof gives infinity for a
         // huge number and zero for a tiny one.
-        std::string_view span = text.substr(start, i - start);
-        size_t exponent = span.find_first_of("eE");
-        bool tiny = exponent != std::string_view::npos && exponent + 1 < span.size() && span[exponent + 1] == '-';
+        size_t exponent = digits.find_first_of("eE");
+        bool tiny = exponent != std::string_view::npos && exponent + 1 < digits.size() && digits[exponent + 1] == '-';
         value = tiny ? 0.0 : HUGE_VAL;
     } else if (result.ec != std::errc()) {
         return 0;
     }
-    return negative ? -value : value;
+    return number->negative ? -value : value;
 }
 
 double RoundToSixDecimals(double value)

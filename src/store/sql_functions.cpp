@@ -3,6 +3,7 @@
 // the GUI switched to (under a German locale strtod would read '12.5' as 12).
 #include "store/sql_functions.h"
 
+#include "common/number_text.h"
 #include "common/text.h"
 #include "store/database_error.h"
 
@@ -11,6 +12,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <optional>
 #include <string>
 
 namespace kszw {
@@ -31,44 +33,16 @@ std::string fixedText(double value, int decimals)
 
 double leadingNumber(std::string_view text)
 {
-    size_t i = 0;
-    while (i < text.size() && (text[i] == ' ' || text[i] == '\t'))
-        ++i;
-    bool negative = false;
-    if (i < text.size() && (text[i] == '+' || text[i] == '-'))
-        negative = text[i++] == '-';
-    const size_t start = i;
-    bool digits = false;
-    while (i < text.size() && text[i] >= '0' && text[i] <= '9') {
-        ++i;
-        digits = true;
-    }
-    if (i < text.size() && text[i] == '.') {
-        ++i;
-        while (i < text.size() && text[i] >= '0' && text[i] <= '9') {
-            ++i;
-            digits = true;
-        }
-    }
-    if (!digits)
+    const std::optional<LeadingNumber> number = scanLeadingNumber(text, " \t");
+    if (!number)
         return 0.0;
-    // An exponent counts only when digits follow it.
-    if (i < text.size() && (text[i] == 'e' || text[i] == 'E')) {
-        size_t j = i + 1;
-        if (j < text.size() && (text[j] == '+' || text[j] == '-'))
-            ++j;
-        if (j < text.size() && text[j] >= '0' && text[j] <= '9') {
-            while (j < text.size() && text[j] >= '0' && text[j] <= '9')
-                ++j;
-            i = j;
-        }
-    }
     double value = 0;
-    auto read = std::from_chars(text.data() + start, text.data() + i, value, std::chars_format::general);
+    const std::string_view digits = number->digits;
+    auto read = std::from_chars(digits.data(), digits.data() + digits.size(), value, std::chars_format::general);
     // Out of range: a number too large to hold counts as none, one too small is 0 anyway.
     if (read.ec != std::errc() || !std::isfinite(value))
         return 0.0;
-    return negative ? -value : value;
+    return number->negative ? -value : value;
 }
 
 int compareStrings(std::string_view a, std::string_view b, int mode)

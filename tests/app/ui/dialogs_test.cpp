@@ -1,20 +1,17 @@
 // The dialogs of the shell: calculator, the spec-checking edit field, About and the message
 // boxes' text.
-#include "accountset/year_file.h"
 #include "app/ui/about_dialog.h"
 #include "common/clock.h"
 #include "common/prompt.h"
 #include "common/ui/qt_prompt.h"
 #include "formula/ui/calculator_dialog.h"
 #include "formview/ui/spec_edit.h"
-#include "store/database.h"
 
 #include <QApplication>
 #include <QClipboard>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QTemporaryDir>
 #include <QtTest>
 
 using namespace kszw;
@@ -39,21 +36,9 @@ class DialogsTest : public QObject {
     Q_OBJECT
 
 private:
-    QTemporaryDir m_dir;
-    QString m_file;
     FixedClock m_clock{CivilDate{2026, 12, 6}};
 
 private slots:
-    void initTestCase()
-    {
-        m_file = m_dir.path() + QStringLiteral("/2026.ksk");
-        createYearFile(m_file.toStdString(), 2026);
-        Database db = Database::open(m_file.toStdString());
-        db.execute("UPDATE SYSTAB SET NA='甲公司'");
-        db.execute("UPDATE OPR SET PSD='abc' WHERE OPNO='102'");
-        db.execute("INSERT INTO OPR(OPNO,NA,PSD) VALUES('20','乙','')");
-    }
-
     void theCalculatorComputesClearsAndSends()
     {
         struct Case {

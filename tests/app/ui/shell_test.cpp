@@ -93,6 +93,14 @@ private:
     MemoryUserSettings m_settings;
     FixedClock m_clock{CivilDate{2026, 12, 6}};
 
+    // Shows the main window at a size, as the tests of window arrangement need it on screen.
+    static bool shown(CMainFrame* frame, QSize size)
+    {
+        frame->resize(size);
+        frame->show();
+        return QTest::qWaitForWindowExposed(frame);
+    }
+
     std::unique_ptr<ScriptedApp> loggedIn(const QString& op)
     {
         auto app = std::make_unique<ScriptedApp>(m_prompt, m_settings, m_clock);
@@ -368,9 +376,7 @@ private slots:
         auto app = loggedIn(QStringLiteral("102"));
         QVERIFY(app);
         CMainFrame* frame = app->mainFrame();
-        frame->resize(1200, 900);
-        frame->show();
-        QVERIFY(QTest::qWaitForWindowExposed(frame));
+        QVERIFY(shown(frame, QSize(1200, 900)));
         frame->runCommand(cmd::kThreeColumnLedger);
         frame->runCommand(cmd::kBalanceTable);
         frame->runCommand(cmd::kThreeColumnLedger);
@@ -429,9 +435,7 @@ private slots:
         auto app = loggedIn(QStringLiteral("102"));
         QVERIFY(app);
         CMainFrame* frame = app->mainFrame();
-        frame->resize(1000, 800);
-        frame->show();
-        QVERIFY(QTest::qWaitForWindowExposed(frame));
+        QVERIFY(shown(frame, QSize(1000, 800)));
         frame->runCommand(cmd::kThreeColumnLedger);
         QMdiSubWindow* window = frame->mdiArea()->subWindowList().first();
         QVERIFY(window->isMaximized());
@@ -452,9 +456,7 @@ private slots:
         auto app = loggedIn(QStringLiteral("102"));
         QVERIFY(app);
         CMainFrame* frame = app->mainFrame();
-        frame->resize(1000, 800);
-        frame->show();
-        QVERIFY(QTest::qWaitForWindowExposed(frame));
+        QVERIFY(shown(frame, QSize(1000, 800)));
         frame->runCommand(cmd::kThreeColumnLedger);
         frame->runCommand(cmd::kBalanceTable);
         const QList<QMdiSubWindow*> windows = frame->mdiArea()->subWindowList(QMdiArea::CreationOrder);
@@ -472,9 +474,7 @@ private slots:
         auto app = loggedIn(QStringLiteral("102"));
         QVERIFY(app);
         CMainFrame* frame = app->mainFrame();
-        frame->resize(1200, 900);
-        frame->show();
-        QVERIFY(QTest::qWaitForWindowExposed(frame));
+        QVERIFY(shown(frame, QSize(1200, 900)));
         for (int i = 0; i < 4; ++i)
             frame->runCommand(cmd::kBalanceTable);
         const QList<QMdiSubWindow*> windows = frame->mdiArea()->subWindowList(QMdiArea::CreationOrder);
@@ -502,9 +502,7 @@ private slots:
         auto app = loggedIn(QStringLiteral("102"));
         QVERIFY(app);
         CMainFrame* frame = app->mainFrame();
-        frame->resize(1200, 900);
-        frame->show();
-        QVERIFY(QTest::qWaitForWindowExposed(frame));
+        QVERIFY(shown(frame, QSize(1200, 900)));
         frame->runCommand(cmd::kBalanceTable);
         QMdiSubWindow* window = frame->mdiArea()->subWindowList().first();
         QVERIFY(window->isMaximized());
