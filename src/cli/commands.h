@@ -12,5 +12,8 @@ using Arguments = std::vector<std::string>;
 int runNewSet(const Arguments& args);
 int runInfo(const Arguments& args);
 int runCalc(const Arguments& args);
+int runOperator(const Arguments& args);
+int runNewYear(const Arguments& args);
+int runSetInfo(const Arguments& args);
 
 } // namespace kszw::cli

@@ -22,6 +22,12 @@ constexpr CommandEntry kCommands[] = {
     {"new-set", kszw::cli::runNewSet, "new-set DIR [--year Y]"},
     {"info", kszw::cli::runInfo, "info FILE [--operator OP] [--password P]"},
     {"calc", kszw::cli::runCalc, "calc EXPR"},
+    {"operator", kszw::cli::runOperator,
+     "operator FILE --operator OP [--password P] add CODE NAME [--rights all|R1,R2,...] | rights CODE R1,R2,... | "
+     "delete CODE"},
+    {"new-year", kszw::cli::runNewYear, "new-year FILE --operator OP [--password P] --year Y [--yes]"},
+    {"set-info", kszw::cli::runSetInfo,
+     "set-info FILE --operator OP [--password P] [--unit U] [--chief K] [--t1 D] [--t13 D] [--jt NNN]"},
 };
 
 int usage(std::FILE* out = stderr, int status = 2)
