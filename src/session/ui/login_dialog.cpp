@@ -140,8 +140,15 @@ CKszwFileDlg::CKszwFileDlg(Prompt& prompt, const Clock& clock, const QString& in
     m_failure->setMinimumHeight(m_failure->fontMetrics().lineSpacing() * 2);
     m_failure->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     m_search = new QPushButton(QStringLiteral("搜索"), panel);
-    // Finding account-set folders comes with the account-set dialog.
+    // Finding account sets belongs to the account-set dialog; the program hands it in.
     m_search->setEnabled(false);
+    connect(m_search, &QPushButton::clicked, this, [this] {
+        if (!m_searchHandler)
+            return;
+        const QString file = m_searchHandler(this);
+        if (!file.isEmpty())
+            selectFile(file);
+    });
     grid->addWidget(new QLabel(QStringLiteral("单位名："), panel), 0, 0);
     grid->addWidget(m_unit, 0, 1, 1, 3);
     grid->addWidget(new QLabel(QStringLiteral("操作员："), panel), 1, 0);
@@ -180,6 +187,12 @@ CKszwFileDlg::CKszwFileDlg(Prompt& prompt, const Clock& clock, const QString& in
     if (!initialFile.isEmpty())
         selectFile(initialFile);
     m_password->setFocus();
+}
+
+void CKszwFileDlg::setSearchHandler(std::function<QString(QWidget*)> handler)
+{
+    m_searchHandler = std::move(handler);
+    m_search->setEnabled(static_cast<bool>(m_searchHandler));
 }
 
 void CKszwFileDlg::setRecentFiles(const QStringList& files)

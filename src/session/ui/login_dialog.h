@@ -10,6 +10,8 @@
 #include <QFileDialog>
 #include <QIdentityProxyModel>
 
+#include <functional>
+
 class QComboBox;
 class QLabel;
 class QLineEdit;
@@ -56,6 +58,10 @@ public:
     // initialFile is offered first; currentOperator is preselected when the file has it.
     CKszwFileDlg(Prompt& prompt, const Clock& clock, const QString& initialFile, const QString& currentOperator,
                  QWidget* parent = nullptr);
+
+    // What 搜索 runs: it finds account sets and returns the year data file the user chose (empty:
+    // none). Without a handler 搜索 is disabled.
+    void setSearchHandler(std::function<QString(QWidget*)> handler);
 
     // The recent year data files: their folders are offered in the chooser's history.
     void setRecentFiles(const QStringList& files);
@@ -108,6 +114,7 @@ private:
     QString m_panelFile; // the file the panel shows
     std::string m_failureText;
     QPushButton* m_search;
+    std::function<QString(QWidget*)> m_searchHandler;
 };
 
 // The file filter of the chooser: the file type description and the extension.

@@ -9,6 +9,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <QTreeView>
 #include <QtTest>
@@ -180,6 +181,27 @@ private slots:
         QVERIFY(dialog.unitLabel()->text().isEmpty());
         QCOMPARE(dialog.operatorBox()->count(), 0);
         QVERIFY(dialog.failureLabel()->text().isEmpty());
+    }
+
+    void searchOffersTheFileTheAccountSetSearchChose()
+    {
+        ScriptedPrompt prompt;
+        CKszwFileDlg dialog(prompt, m_clock, QString(), QString());
+        QVERIFY(!dialog.searchButton()->isEnabled());
+        QWidget* handedParent = nullptr;
+        dialog.setSearchHandler([&](QWidget* parent) {
+            handedParent = parent;
+            return m_file;
+        });
+        QVERIFY(dialog.searchButton()->isEnabled());
+        QTest::mouseClick(dialog.searchButton(), Qt::LeftButton);
+        QCOMPARE(handedParent, &dialog);
+        QCOMPARE(dialog.unitLabel()->text(), QStringLiteral("甲公司"));
+        QCOMPARE(QFileInfo(dialog.selectedFile()).absoluteFilePath(), QFileInfo(m_file).absoluteFilePath());
+        // A search that chose nothing leaves the dialog as it was.
+        dialog.setSearchHandler([](QWidget*) { return QString(); });
+        QTest::mouseClick(dialog.searchButton(), Qt::LeftButton);
+        QCOMPARE(dialog.unitLabel()->text(), QStringLiteral("甲公司"));
     }
 
     void sizesAreWrittenInChinese()
