@@ -17,8 +17,17 @@ std::unique_ptr<CKszwEnv> loginForCommand(const std::string& file, const std::st
                                           Prompt& prompt)
 {
     auto env = std::make_unique<CKszwEnv>();
-    if (!confirmLogin(*env, file, operatorCode, password, prompt))
+    if (operatorCode.empty()) {
+        // Without an operator the login's default operator is taken.
+        if (env->openFile(file, "", prompt) != kLoginOk)
+            return nullptr;
+        if (!env->passwordMatches(password)) {
+            prompt.warn(kWrongPassword);
+            return nullptr;
+        }
+    } else if (!confirmLogin(*env, file, operatorCode, password, prompt)) {
         return nullptr;
+    }
     // The command line keeps no settings of its own: the user's last login is left alone.
     MemoryUserSettings settings;
     env->completeLogin(settings);

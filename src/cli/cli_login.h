@@ -18,8 +18,8 @@ namespace kszw::cli {
 // The refusal of an operator without the right: "操作员 OP 没有“<right name>”的权限！".
 std::string missingRightMessage(std::string_view operatorCode, std::string_view rightCode);
 
-// Logs in as the operator with the password and completes the login; then checks the right
-// (empty: none needed). Every refusal is told through the prompt; nullptr then.
+// Logs in as the operator with the password (an empty code: the login's default operator) and
+// completes the login; then checks the right (empty: none needed). Every refusal is told through the prompt; nullptr then.
 std::unique_ptr<CKszwEnv> loginForCommand(const std::string& file, const std::string& operatorCode,
                                           const std::string& password, std::string_view rightCode,
                                           Prompt& prompt);

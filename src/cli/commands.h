@@ -15,5 +15,7 @@ int runCalc(const Arguments& args);
 int runOperator(const Arguments& args);
 int runNewYear(const Arguments& args);
 int runSetInfo(const Arguments& args);
+int runImport(const Arguments& args);
+int runView(const Arguments& args);
 
 } // namespace kszw::cli

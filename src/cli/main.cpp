@@ -26,6 +26,9 @@ constexpr CommandEntry kCommands[] = {
      "operator FILE --operator OP [--password P] add CODE NAME [--rights all|R1,R2,...] | rights CODE R1,R2,... | "
      "delete CODE"},
     {"new-year", kszw::cli::runNewYear, "new-year FILE --operator OP [--password P] --year Y [--yes]"},
+    {"import", kszw::cli::runImport, "import FILE --operator OP [--password P] subjects|opening CSVFILE"},
+    {"view", kszw::cli::runView,
+     "view FILE VIEW [--operator OP] [--password P] [--subject CODE] [--format tsv|csv] [--out PATH]   VIEW: chart"},
     {"set-info", kszw::cli::runSetInfo,
      "set-info FILE --operator OP [--password P] [--unit U] [--chief K] [--t1 D] [--t13 D] [--jt NNN]"},
 };

@@ -1,0 +1,28 @@
+// Importing a chart of accounts and opening balances from CSV text, through the same operations
+// and checks as the dialogs. An import is all or nothing: the first refused row names its line and
+// leaves the year file as it was.
+//
+//   subjects: code,name,kind,unit,multi_column,direction,width   (parents before children)
+//   opening:  code,direction,amount,quantity                      (direction 借/贷 or 1/-1)
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace kszw {
+
+class Database;
+
+struct ImportResult {
+    bool ok = false;
+    int rows = 0;        // rows written when ok
+    int line = 0;        // the CSV line of the refusal (0: the file as a whole)
+    std::string message; // the refusal
+    // "第 N 行：message", or the message alone for the file as a whole.
+    std::string text() const;
+};
+
+ImportResult importSubjects(Database& db, std::string_view csvText);
+ImportResult importOpeningBalances(Database& db, std::string_view csvText);
+
+} // namespace kszw

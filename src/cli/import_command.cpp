@@ -1,0 +1,70 @@
+// kszw-cli import: reads a CSV file into the year file through the same operations and checks as
+// the dialogs, all or nothing; a refused row is named by its line.
+#include "chart/chart_import.h"
+#include "cli/cli_login.h"
+#include "cli/cli_prompt.h"
+#include "cli/commands.h"
+#include "cli/options.h"
+
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+
+namespace kszw::cli {
+
+namespace {
+
+constexpr const char* kImportUsage = "import FILE --operator OP [--password P] KIND CSVFILE";
+
+struct ImportKind {
+    const char* name;
+    const char* right; // the right of the dialog that enters the same data
+    ImportResult (*run)(Database&, std::string_view);
+};
+
+constexpr ImportKind kKinds[] = {
+    {"subjects", "0403", importSubjects},
+    {"opening", "0404", importOpeningBalances},
+};
+
+} // namespace
+
+int runImport(const Arguments& args)
+{
+    ParsedArguments parsed = parseArguments(args, {"--operator", "--password"});
+    if (!parsed.ok)
+        return badUsage(parsed.error, kImportUsage);
+    if (parsed.positional.size() != 3)
+        return badUsage("a year data file, a kind and a CSV file expected", kImportUsage);
+    const std::optional<std::string> op = parsed.option("--operator");
+    if (!op)
+        return badUsage("--operator OP is needed", kImportUsage);
+    const ImportKind* kind = nullptr;
+    for (const ImportKind& candidate : kKinds)
+        if (parsed.positional[1] == candidate.name)
+            kind = &candidate;
+    if (!kind)
+        return badUsage("unknown kind " + parsed.positional[1] + " (subjects, opening)", kImportUsage);
+    std::ifstream in(parsed.positional[2], std::ios::binary);
+    if (!in) {
+        std::fprintf(stderr, "无法打开此文件！\n%s\n", parsed.positional[2].c_str());
+        return 1;
+    }
+    std::ostringstream text;
+    text << in.rdbuf();
+
+    CliPrompt prompt;
+    std::unique_ptr<CKszwEnv> env =
+        loginForCommand(parsed.positional[0], *op, parsed.option("--password").value_or(""), kind->right, prompt);
+    if (!env)
+        return 1;
+    ImportResult result = kind->run(env->db(), text.str());
+    if (!result.ok) {
+        std::fprintf(stderr, "%s: %s\n", parsed.positional[2].c_str(), terminalText(result.text()).c_str());
+        return 1;
+    }
+    std::printf("%d\n", result.rows);
+    return 0;
+}
+
+} // namespace kszw::cli
