@@ -13,6 +13,8 @@
 #include "formview/ui/form_printer.h"
 #include "formview/ui/form_view.h"
 #include "session/ui/login_dialog.h"
+#include "session/ui/operator_dialog.h"
+#include "session/ui/password_dialog.h"
 #include "session/user_settings.h"
 #include "store/database_error.h"
 #include "store/error_messages.h"
@@ -180,6 +182,11 @@ void CKszwAppBase::showError(const std::exception& error)
     m_prompt.tell(text, Icon::Exclamation, caption);
 }
 
+void CKszwAppBase::runPasswordCommand()
+{
+    changePassword(m_env, m_prompt, m_frame.get());
+}
+
 void CKszwAppBase::notYetAvailable(int id)
 {
     const QString name = commandName(id);
@@ -215,7 +222,13 @@ bool CKszwAppBase::onCommand(int id)
             openView(child->kind());
         return true;
     case cmd::kPassword:
-    case cmd::kOperators:
+        runPasswordCommand();
+        return true;
+    case cmd::kOperators: {
+        COperatorDlg dialog(m_env, m_prompt, m_frame.get());
+        dialog.exec();
+        return true;
+    }
     case cmd::kNewAccountSet:
     case cmd::kAccountSetInfo:
     case cmd::kNewYear:

@@ -67,6 +67,8 @@ protected:
     virtual QWidget* createView(ViewKind kind, CommandTarget*& target);
     // Tells that a function is not available yet.
     void notYetAvailable(int id);
+    // The password dialogs of the logged-in operator.
+    void runPasswordCommand();
 
 private:
     void afterLogin();
