@@ -1,12 +1,10 @@
 #include "accountset/year_file.h"
 
-#include "common/clock.h"
 #include "common/text.h"
 #include "formview/print_settings.h"
 #include "formview/view_kinds.h"
 #include "store/database.h"
 #include "store/database_error.h"
-#include "store/error_messages.h"
 #include "store/schema.h"
 #include "store/transaction.h"
 #include "templates/template_variables.h"
@@ -20,7 +18,6 @@
 #include <cstdlib>
 #include <fcntl.h>
 #include <unistd.h>
-#include <vector>
 
 namespace kszw {
 
@@ -122,25 +119,15 @@ void removeAbandonedBuildings(const std::filesystem::path& target)
     throw DatabaseError(std::strerror(error), 0, path, error);
 }
 
-// True when the name is a year file's: four digits and the extension (in either case).
-bool isYearFileName(const std::string& name)
-{
-    if (name.size() != 4 + kYearFileSuffix.size())
-        return false;
-    for (int i = 0; i < 4; ++i)
-        if (name[i] < '0' || name[i] > '9')
-            return false;
-    return equalsIgnoreCase(std::string_view(name).substr(4), kYearFileSuffix);
-}
-
 } // namespace
 
-void createYearFile(const std::string& path, int year)
+void buildYearFile(const std::string& path, const std::function<void(Database&)>& fill)
 {
     // The file is built under another name and moved into place only when complete, so a program
-    // killed at any moment leaves either no year file or a whole one.
+    // killed at any moment leaves either no year file or a whole one, and a failure removes only
+    // the file this building made.
     struct stat info {};
-    if (::stat(path.c_str(), &info) == 0)
+    if (::lstat(path.c_str(), &info) == 0)
         raiseSystemError(path, EEXIST);
     removeAbandonedBuildings(std::filesystem::path(path));
     const std::string building = buildingName(std::filesystem::path(path));
@@ -148,12 +135,13 @@ void createYearFile(const std::string& path, int year)
         Database db = Database::create(building);
         try {
             Transaction transaction(db);
-            createAllTables(db);
-            writeInitialContent(db, year);
+            fill(db);
             transaction.commit();
         } catch (...) {
             db.close();
             ::unlink(building.c_str());
+            std::error_code ignored;
+            std::filesystem::remove(building + "-journal", ignored);
             throw;
         }
     } catch (const DatabaseError& error) {
@@ -167,6 +155,24 @@ void createYearFile(const std::string& path, int year)
     }
 }
 
+void createYearFile(const std::string& path, int year)
+{
+    buildYearFile(path, [year](Database& db) {
+        createAllTables(db);
+        writeInitialContent(db, year);
+    });
+}
+
+bool isYearFileName(std::string_view name)
+{
+    if (name.size() != 4 + kYearFileSuffix.size())
+        return false;
+    for (int i = 0; i < 4; ++i)
+        if (name[i] < '0' || name[i] > '9')
+            return false;
+    return equalsIgnoreCase(name.substr(4), kYearFileSuffix);
+}
+
 bool holdsYearFiles(const std::string& folder)
 {
     std::error_code error;
@@ -174,61 +180,6 @@ bool holdsYearFiles(const std::string& folder)
         if (it->is_regular_file(error) && isYearFileName(it->path().filename().string()))
             return true;
     return false;
-}
-
-AccountSetResult createAccountSet(const std::string& folder, const Clock& clock, int year)
-{
-    AccountSetResult result;
-    std::string path = trimWhitespace(folder);
-    // A folder that already holds year files is an account set of its own.
-    if (!path.empty() && holdsYearFiles(path)) {
-        result.message = "该路径已被岚屿穗用户使用！";
-        return result;
-    }
-    if (path.empty()) {
-        result.message = "驱动器不可用或是空路径！";
-        return result;
-    }
-    // Make every level of the folder that does not exist yet, remembering them: a failure later
-    // removes what this creation made.
-    std::error_code error;
-    std::filesystem::path dir(path);
-    std::vector<std::filesystem::path> made;
-    for (std::filesystem::path level = dir; !level.empty() && !std::filesystem::exists(level, error);
-         level = level.parent_path()) {
-        made.push_back(level);
-        if (level == level.parent_path())
-            break;
-    }
-    auto removeMade = [&made] {
-        std::error_code ignored;
-        for (const std::filesystem::path& level : made) // deepest first
-            std::filesystem::remove(level, ignored);
-    };
-    if (!std::filesystem::is_directory(dir, error)) {
-        std::filesystem::create_directories(dir, error);
-        if (error || !std::filesystem::is_directory(dir)) {
-            result.message = "所给路径非法，不能建立目录\r“" + path + "”";
-            if (error)
-                result.message += "\r" + error.message();
-            removeMade();
-            return result;
-        }
-    }
-    if (year == 0)
-        year = clock.today().year;
-    std::string file = (dir / yearFileName(year)).string();
-    try {
-        createYearFile(file, year);
-    } catch (const DatabaseError& failure) {
-        result.message = userMessage(failure, file);
-        removeMade();
-        return result;
-    }
-    result.ok = true;
-    result.filePath = file;
-    result.message = path + " 帐套建立成功！";
-    return result;
 }
 
 } // namespace kszw

@@ -1,6 +1,6 @@
 // kszw-cli new-set and info: creating an account set, and opening a year data file exactly like
 // the login to print its header and the operator.
-#include "accountset/year_file.h"
+#include "accountset/account_sets.h"
 #include "cli/cli_prompt.h"
 #include "cli/commands.h"
 #include "cli/options.h"
@@ -10,6 +10,7 @@
 #include "session/user_settings.h"
 
 #include <cstdio>
+#include <filesystem>
 
 namespace kszw::cli {
 
@@ -33,8 +34,18 @@ int runNewSet(const Arguments& args)
             return badUsage("--year takes a year of four digits from 1990 on", kNewSetUsage);
         year = std::stoi(*text);
     }
+    // A folder named relative to the current one is taken there; the command line remembers no
+    // account sets of its own, so only a folder that holds year files is refused as in use.
+    std::string folder = trimWhitespace(parsed.positional[0]);
+    if (!folder.empty() && folder.front() != '/') {
+        std::error_code error;
+        const std::filesystem::path absolute = std::filesystem::absolute(folder, error);
+        if (!error)
+            folder = absolute.lexically_normal().string();
+    }
     SystemClock clock;
-    AccountSetResult result = createAccountSet(parsed.positional[0], clock, year);
+    MemoryUserSettings settings;
+    AccountSetResult result = createAccountSet(folder, clock, settings, year);
     if (!result.ok) {
         std::fprintf(stderr, "%s\n", terminalText(result.message).c_str());
         return 1;

@@ -1,5 +1,6 @@
+// A year data file that starts from nothing: its tables, columns, indexes and initial rows, and
+// the safe way it comes into being (nothing half-built is ever left under a year file's name).
 #include "accountset/year_file.h"
-#include "common/clock.h"
 #include "store/database.h"
 #include "store/database_error.h"
 #include "store/ks_dbset.h"
@@ -197,83 +198,6 @@ TEST(CreateYearFile, RefusesAnExistingFileAndLeavesItAlone)
     EXPECT_THROW(createYearFile(dir.file("2026.ksk"), 2026), DatabaseError);
     Database db = Database::open(dir.file("2026.ksk"));
     EXPECT_EQ(db.queryText("SELECT NA FROM SYSTAB").value(), "甲公司");
-}
-
-TEST(CreateAccountSet, MakesMissingFolderLevelsAndTheClockYearFile)
-{
-    test::TempDir dir;
-    FixedClock clock({2027, 3, 15});
-    const std::string folder = dir.file("a/b/c");
-    AccountSetResult result = createAccountSet(folder, clock);
-    ASSERT_TRUE(result.ok) << result.message;
-    EXPECT_EQ(result.message, folder + " 帐套建立成功！");
-    EXPECT_EQ(result.filePath, folder + "/2027.ksk");
-    Database db = Database::open(result.filePath);
-    EXPECT_EQ(db.queryLong("SELECT PY FROM SYSTAB"), 2027);
-    EXPECT_EQ(db.queryText("SELECT T1||'-'||T13 FROM SYSTAB").value(), "20270101-20271231");
-}
-
-TEST(CreateAccountSet, RefusesAnEmptyPathAnUnmakeableFolderAndAnExistingYear)
-{
-    test::TempDir dir;
-    FixedClock clock({2026, 1, 1});
-    EXPECT_EQ(createAccountSet("  ", clock).message, "驱动器不可用或是空路径！");
-
-    // A plain file where a folder level should be cannot become a folder, even for root.
-    { std::FILE* f = std::fopen(dir.file("plain").c_str(), "w"); std::fclose(f); }
-    AccountSetResult blocked = createAccountSet(dir.file("plain/set"), clock);
-    EXPECT_FALSE(blocked.ok);
-    EXPECT_EQ(blocked.message.substr(0, blocked.message.find('\r')), "所给路径非法，不能建立目录");
-
-    ASSERT_TRUE(createAccountSet(dir.file("set"), clock).ok);
-    // A folder holding year files is an account set already, whatever year is asked for.
-    for (int year : {0, 2026, 2031}) {
-        AccountSetResult again = createAccountSet(dir.file("set"), clock, year);
-        EXPECT_FALSE(again.ok);
-        EXPECT_EQ(again.message, "该路径已被岚屿穗用户使用！") << year;
-    }
-    EXPECT_FALSE(std::filesystem::exists(dir.file("set/2031.ksk")));
-}
-
-TEST(CreateAccountSet, AFolderHoldsYearFilesOnlyWhenANameIsFourDigitsAndTheExtension)
-{
-    test::TempDir dir;
-    struct Case {
-        const char* name;
-        bool yearFile;
-    };
-    const Case cases[] = {{"2026.ksk", true}, {"2026.KSK", true}, {"1999.Ksk", true},  {"202.ksk", false},
-                          {"20260.ksk", false}, {"abcd.ksk", false}, {"2026.txt", false}, {".2026.ksk.new-1-1", false}};
-    for (const Case& c : cases) {
-        const std::string folder = dir.file(std::string("f") + std::to_string(&c - cases));
-        std::filesystem::create_directory(folder);
-        std::FILE* f = std::fopen((folder + "/" + c.name).c_str(), "w");
-        ASSERT_TRUE(f);
-        std::fclose(f);
-        EXPECT_EQ(holdsYearFiles(folder), c.yearFile) << c.name;
-    }
-    // A folder named like a year file is not one.
-    std::filesystem::create_directories(dir.file("g/2026.ksk"));
-    EXPECT_FALSE(holdsYearFiles(dir.file("g")));
-}
-
-TEST(CreateAccountSet, AFailedCreationRemovesTheFoldersItMadeAndLeavesNoFile)
-{
-    test::TempDir dir;
-    FixedClock clock({2026, 1, 1});
-    // A path longer than the engine takes: the folders can be made, the file cannot.
-    std::string deep = dir.file("keep");
-    std::filesystem::create_directory(deep);
-    std::string folder = deep;
-    while (folder.size() < static_cast<size_t>(Database::kMaxPathLength))
-        folder += "/" + std::string(60, 'd');
-    AccountSetResult result = createAccountSet(folder, clock);
-    EXPECT_FALSE(result.ok);
-    EXPECT_EQ(result.message.substr(0, result.message.find('\r')),
-              "路径“" + folder + "/2026.ksk”太长，不能使用！");
-    // The folders this creation made are gone; the one that was there stays.
-    EXPECT_TRUE(std::filesystem::is_directory(deep));
-    EXPECT_TRUE(std::filesystem::is_empty(deep));
 }
 
 TEST(CreateYearFile, AWriteThatFailsHalfWayLeavesNoFileAndSaysSo)
