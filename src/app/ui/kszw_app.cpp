@@ -1,5 +1,8 @@
 #include "app/ui/kszw_app.h"
 
+#include "accountset/ui/account_set_dialog.h"
+#include "accountset/ui/account_set_info_dialog.h"
+#include "accountset/ui/new_year_dialog.h"
 #include "app/command_table.h"
 #include "app/ui/about_dialog.h"
 #include "app/ui/child_frame.h"
@@ -126,6 +129,11 @@ std::optional<LoginChoice> CKszwAppBase::askLogin(const QString& initialFile)
     if (current.isEmpty())
         current = QString::fromStdString(m_settings.value(kOperatorKey).value_or(""));
     CKszwFileDlg dialog(m_prompt, m_clock, initialFile, current, m_frame.get());
+    // 搜索 finds account sets with the account-set dialog and offers the year file chosen there.
+    dialog.setSearchHandler([this](QWidget* parent) {
+        CAccountSetDlg sets(m_settings, m_prompt, m_clock, parent);
+        return sets.exec() == QDialog::Accepted ? sets.chosenFile() : QString();
+    });
     QStringList recent;
     for (const std::string& file : recentFiles(m_settings))
         recent << QString::fromStdString(file);
@@ -229,11 +237,22 @@ bool CKszwAppBase::onCommand(int id)
         dialog.exec();
         return true;
     }
-    case cmd::kNewAccountSet:
-    case cmd::kAccountSetInfo:
-    case cmd::kNewYear:
-        notYetAvailable(id);
+    case cmd::kNewAccountSet: {
+        CAccountSetDlg dialog(m_settings, m_prompt, m_clock, m_frame.get());
+        dialog.exec();
         return true;
+    }
+    case cmd::kNewYear: {
+        CNewYearDlg dialog(m_env, m_prompt, m_frame.get());
+        dialog.exec();
+        return true;
+    }
+    case cmd::kAccountSetInfo: {
+        CAccountSetInfoDlg dialog(m_env, m_prompt, m_frame.get());
+        if (dialog.exec() == QDialog::Accepted)
+            afterLogin(); // the unit's name heads the main window
+        return true;
+    }
     default:
         return false;
     }
