@@ -6,6 +6,9 @@
 #include "store/database.h"
 #include "store/ks_dbset.h"
 
+#include <algorithm>
+#include <cstdlib>
+
 namespace kszw {
 
 namespace {
@@ -36,6 +39,7 @@ constexpr std::string_view kLongestDescendant =
     "SELECT max(length(trim(KNO))) FROM SUBT WHERE trim(KNO) LIKE ?1 || '-%'";
 constexpr std::string_view kCurrenciesNamingBelow = "SELECT COUNT(*) FROM WBT WHERE trim(HO) LIKE ?1 || '-%'";
 constexpr std::string_view kCurrenciesNaming = "SELECT COUNT(*) FROM WBT WHERE trim(HO)=?1";
+constexpr std::string_view kCurrencyChoices = "SELECT trim(WNO),trim(NA) FROM WBT ORDER BY val(WNO),trim(WNO)";
 
 std::vector<SubjectLine> readLines(Database& db, std::string_view sql, const SqlParams& params)
 {
@@ -44,6 +48,12 @@ std::vector<SubjectLine> readLines(Database& db, std::string_view sql, const Sql
     for (rows.open(sql, params); !rows.isEOF(); rows.moveNext())
         lines.push_back({rows.textAt(0), rows.textAt(1)});
     return lines;
+}
+
+// The numeric value of a code's last segment, as val() reads it (0 when it has no digits).
+double segmentValue(std::string_view code)
+{
+    return std::strtod(lastSegment(code).c_str(), nullptr);
 }
 
 SqlParams levelParams(std::string_view parent)
@@ -87,9 +97,26 @@ int locateSubjectInLevel(Database& db, std::string_view parent, std::string_view
     return db.queryLong(kChildLevelBefore, params);
 }
 
+int locateSubjectInLines(const std::vector<SubjectLine>& lines, std::string_view typedCode)
+{
+    const double typed = segmentValue(typedCode);
+    int before = 0;
+    for (const SubjectLine& line : lines)
+        if (segmentValue(line.code) < typed)
+            ++before;
+    return before;
+}
+
 bool subjectExists(Database& db, std::string_view code)
 {
     return db.queryLong(kCountCode, {std::string(code)}) > 0;
+}
+
+std::optional<std::string> checkSubjectExists(Database& db, std::string_view code)
+{
+    if (subjectExists(db, code))
+        return std::nullopt;
+    return "科目“" + std::string(code) + "”不存在!";
 }
 
 bool subjectUsableBy(Database& db, std::string_view code, std::string_view source)
@@ -205,6 +232,27 @@ std::optional<SubjectForm> subjectForm(Database& db, std::string_view code)
     form.hasChildren = descendantCount(db, code) > 0;
     form.parentMultiColumn = parentIsMultiColumn(db, parentSubjectCode(code));
     return form;
+}
+
+int maxSegmentDigits(Database& db, std::string_view parent, std::string_view existing)
+{
+    const int prefix = parent.empty() ? 0 : static_cast<int>(parent.size()) + 1;
+    int tail = 0;
+    if (!existing.empty()) {
+        const int longest = longestDescendantCode(db, existing);
+        if (longest > static_cast<int>(existing.size()))
+            tail = longest - static_cast<int>(existing.size());
+    }
+    return std::max(1, kMaxSubjectCodeLength - prefix - tail);
+}
+
+std::vector<CurrencyChoice> currencyChoices(Database& db)
+{
+    std::vector<CurrencyChoice> choices;
+    KS_Dbset rows(db);
+    for (rows.open(kCurrencyChoices, {}); !rows.isEOF(); rows.moveNext())
+        choices.push_back({rows.textAt(0), rows.textAt(1)});
+    return choices;
 }
 
 } // namespace kszw

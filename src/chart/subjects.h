@@ -40,7 +40,13 @@ std::vector<SubjectLine> querySubjectLevel(Database& db, std::string_view parent
 // The row at which a typed code stands in its level: how many codes of the level sort before it.
 int locateSubjectInLevel(Database& db, std::string_view parent, std::string_view typedCode);
 
+// The row at which a typed code stands among lines already read (a level kept by a name
+// condition): how many of them have a last segment that sorts before the typed one.
+int locateSubjectInLines(const std::vector<SubjectLine>& lines, std::string_view typedCode);
+
 bool subjectExists(Database& db, std::string_view code);
+// Nothing when the subject exists; otherwise "科目“code”不存在!".
+std::optional<std::string> checkSubjectExists(Database& db, std::string_view code);
 // True when a voucher of the source may post to the subject: it exists, is ordinary or reserved
 // for that source, and has no children.
 bool subjectUsableBy(Database& db, std::string_view code, std::string_view source);
@@ -126,5 +132,21 @@ std::optional<std::string> pasteSubtree(Database& db, const std::optional<Subtre
 // Deletes every subject below the code after asking "该科目共有%d个子科目，决定删除吗？". Returns
 // the refusal as a message, or nothing (deleted, or the user said no: deleted tells which).
 std::optional<std::string> deleteChildren(Database& db, std::string_view code, Prompt& prompt, bool* deleted = nullptr);
+
+// The subject query dialog: no subject at all in the year, and nothing left by the name condition.
+inline constexpr std::string_view kNoSubjectsForQuery = "本年度尚未设置科目(帐户)";
+inline constexpr std::string_view kNoSubjectsMatching = "没有满足条件的科目(帐户)!";
+
+// The most digits the subject dialog's segment field takes, so that the whole code (and, for a
+// subject being modified, every descendant code, which keeps its tail) stays within 14
+// characters. existing is the code being modified, "" when adding under parent. At least 1.
+int maxSegmentDigits(Database& db, std::string_view parent, std::string_view existing);
+
+// A currency the subject dialog offers (WBT, in numeric order of its code).
+struct CurrencyChoice {
+    std::string code;
+    std::string name;
+};
+std::vector<CurrencyChoice> currencyChoices(Database& db);
 
 } // namespace kszw
