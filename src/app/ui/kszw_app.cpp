@@ -10,6 +10,9 @@
 #include "app/ui/help_dialog.h"
 #include "app/ui/main_frame.h"
 #include "app/ui/placeholder_view.h"
+#include "chart/ui/opening_balance_dialog.h"
+#include "chart/ui/subject_directory_dialog.h"
+#include "chart/ui/subject_query_dialog.h"
 #include "common/prompt.h"
 #include "common/ui/qt_prompt.h"
 #include "formula/ui/calculator_dialog.h"
@@ -266,8 +269,16 @@ bool CKszwAppBooks::onCommand(int id)
     case cmd::kFuzzyQuery: openView(ViewKind::FuzzyQuery); return true;
     case cmd::kSubjectPrint: openView(ViewKind::ChartPrint); return true;
     case cmd::kSubjectQuery:
-    case cmd::kSubjectSetup:
+        CSubjectQueryDlg::browseSubjects(env().db(), prompt(), mainFrame());
+        return true;
+    case cmd::kSubjectSetup: {
+        CSubjectDirectoryDlg dialog(env().db(), prompt(), mainFrame());
+        dialog.exec();
+        return true;
+    }
     case cmd::kOpeningBalances:
+        COpeningBalanceDlg::openOpeningBalances(env().db(), prompt(), mainFrame());
+        return true;
     case cmd::kCurrencies:
     case cmd::kExchangeRates:
     case cmd::kCarryForward:
