@@ -24,7 +24,7 @@ test: build
 
 demo: build
 	@if [ ! -f $(DEMO_DIR)/$(DEMO_YEAR).ksk ]; then \
-	  $(BUILD_DIR)/kszw-cli new-set $(DEMO_DIR) --year $(DEMO_YEAR); \
+	  $(BUILD_DIR)/kszw-cli demo $(DEMO_DIR) --year $(DEMO_YEAR); \
 	fi
 
 # Opens the program on the demo year file; without a display it runs under a virtual one.

@@ -17,5 +17,6 @@ int runNewYear(const Arguments& args);
 int runSetInfo(const Arguments& args);
 int runImport(const Arguments& args);
 int runView(const Arguments& args);
+int runDemo(const Arguments& args);
 
 } // namespace kszw::cli

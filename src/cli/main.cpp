@@ -26,6 +26,7 @@ constexpr CommandEntry kCommands[] = {
      "operator FILE --operator OP [--password P] add CODE NAME [--rights all|R1,R2,...] | rights CODE R1,R2,... | "
      "delete CODE"},
     {"new-year", kszw::cli::runNewYear, "new-year FILE --operator OP [--password P] --year Y [--yes]"},
+    {"demo", kszw::cli::runDemo, "demo DIR [--year Y]"},
     {"import", kszw::cli::runImport, "import FILE --operator OP [--password P] subjects|opening CSVFILE"},
     {"view", kszw::cli::runView,
      "view FILE VIEW [--operator OP] [--password P] [--subject CODE] [--format tsv|csv] [--out PATH]   VIEW: chart"},

@@ -1,0 +1,175 @@
+// kszw-cli demo: creates the demonstration account set of a small manufacturing enterprise,
+// through the same operations a user's actions go through (account set, account-set information,
+// operators and rights, the chart of accounts, opening balances), so the demo is also a test of the
+// whole program. Each subsystem adds its part of the year's work as it comes.
+#include "accountset/account_set_info.h"
+#include "accountset/account_sets.h"
+#include "chart/chart_import.h"
+#include "chart/opening_balances.h"
+#include "cli/cli_prompt.h"
+#include "cli/commands.h"
+#include "cli/options.h"
+#include "common/clock.h"
+#include "common/text.h"
+#include "session/kszw_env.h"
+#include "session/operators.h"
+#include "session/rights.h"
+#include "session/user_settings.h"
+
+#include <cstdio>
+#include <filesystem>
+
+namespace kszw::cli {
+
+namespace {
+
+constexpr const char* kDemoUsage = "demo DIR [--year Y]";
+
+constexpr std::string_view kDemoUnit = "岚屿穗示范机械有限公司";
+constexpr std::string_view kDemoChief = "张会计";
+
+// The chart of a small manufacturing enterprise: assets, liabilities, equity, cost and profit and
+// loss; 原材料 kept in quantity and amount, 管理费用 a multi-column ledger of its expenses.
+constexpr std::string_view kDemoChart =
+    "code,name,kind,unit,multi_column,direction,width\n"
+    "1001,库存现金,0,,0,0,0\n"
+    "1002,银行存款,0,,0,0,0\n"
+    "1002-1,工商银行基本户,0,,0,0,0\n"
+    "1002-2,建设银行一般户,0,,0,0,0\n"
+    "1122,应收账款,0,,0,0,0\n"
+    "1122-1,华东机械厂,0,,0,0,0\n"
+    "1122-2,南方贸易公司,0,,0,0,0\n"
+    "1122-3,北方重工集团,0,,0,0,0\n"
+    "1221,其他应收款,0,,0,0,0\n"
+    "1403,原材料,1,吨,0,0,0\n"
+    "1405,库存商品,0,,0,0,0\n"
+    "1601,固定资产,0,,0,0,0\n"
+    "1602,累计折旧,0,,0,0,0\n"
+    "2001,短期借款,0,,0,0,0\n"
+    "2202,应付账款,0,,0,0,0\n"
+    "2202-1,宏达钢铁公司,0,,0,0,0\n"
+    "2202-2,新星包装厂,0,,0,0,0\n"
+    "2211,应付职工薪酬,0,,0,0,0\n"
+    "2221,应交税费,0,,0,0,0\n"
+    "2221-1,应交增值税,0,,0,0,0\n"
+    "2221-1-1,进项税额,0,,0,0,0\n"
+    "2221-1-2,销项税额,0,,0,0,0\n"
+    "2221-2,应交所得税,0,,0,0,0\n"
+    "4001,实收资本,0,,0,0,0\n"
+    "4103,本年利润,0,,0,0,0\n"
+    "4104,利润分配,0,,0,0,0\n"
+    "5001,生产成本,0,,0,0,0\n"
+    "5101,制造费用,0,,0,0,0\n"
+    "6001,主营业务收入,0,,0,0,0\n"
+    "6401,主营业务成本,0,,0,0,0\n"
+    "6602,管理费用,0,,1,0,0\n"
+    "6602-1,办公费,0,,0,1,5\n"
+    "6602-2,差旅费,0,,0,1,5\n"
+    "6602-3,工资,0,,0,1,5\n"
+    "6602-4,折旧费,0,,0,1,5\n"
+    "6603,财务费用,0,,0,0,0\n";
+
+// Opening balances, debits and credits equal (1,110,000.00 each).
+constexpr std::string_view kDemoOpening =
+    "code,direction,amount,quantity\n"
+    "1001,借,5000.00,\n"
+    "1002-1,借,280000.00,\n"
+    "1002-2,借,65000.00,\n"
+    "1122-1,借,48000.00,\n"
+    "1122-2,借,32000.00,\n"
+    "1403,借,60000.00,12\n"
+    "1405,借,120000.00,\n"
+    "1601,借,500000.00,\n"
+    "1602,贷,80000.00,\n"
+    "2001,贷,100000.00,\n"
+    "2202-1,贷,36000.00,\n"
+    "2202-2,贷,14000.00,\n"
+    "2211,贷,40000.00,\n"
+    "2221-2,贷,10000.00,\n"
+    "4001,贷,800000.00,\n"
+    "4104,贷,30000.00,\n";
+
+// Logs in as an operator of the demo file (the file is the program's own, just made).
+bool logIn(CKszwEnv& env, const std::string& file, std::string_view op, Prompt& prompt)
+{
+    if (!confirmLogin(env, file, op, "", prompt))
+        return false;
+    MemoryUserSettings settings;
+    env.completeLogin(settings);
+    return true;
+}
+
+bool fail(const std::string& step, const std::string& message)
+{
+    std::fprintf(stderr, "%s：%s\n", step.c_str(), terminalText(message).c_str());
+    return false;
+}
+
+// The administrator's part: the unit, and the reviewer 103 with every right but "0101".
+bool administration(const std::string& file, Prompt& prompt)
+{
+    CKszwEnv admin;
+    if (!logIn(admin, file, "101", prompt))
+        return false;
+    AccountSetInfo info = currentAccountSetInfo(admin);
+    info.unitName = std::string(kDemoUnit);
+    info.chiefAccountant = std::string(kDemoChief);
+    SilentPrompt quiet;
+    if (!changeAccountSetInfo(admin, info, quiet).ok)
+        return fail("帐套信息", "核算单位和会计主管未能写入");
+    if (!addOperator(admin.db(), "103", "李复核", prompt).saved)
+        return false;
+    std::vector<std::string> working;
+    for (const Right& right : kRights)
+        if (right.code != kAdministrationRight)
+            working.emplace_back(right.code);
+    return replaceOperatorRights(admin.db(), "103", working, prompt);
+}
+
+// The bookkeeper's part: the chart and the opening balances.
+bool bookkeeping(const std::string& file, Prompt& prompt)
+{
+    CKszwEnv keeper;
+    if (!logIn(keeper, file, "102", prompt))
+        return false;
+    ImportResult chart = importSubjects(keeper.db(), kDemoChart);
+    if (!chart.ok)
+        return fail("会计科目", chart.text());
+    ImportResult opening = importOpeningBalances(keeper.db(), kDemoOpening);
+    if (!opening.ok)
+        return fail("年初科目余额", opening.text());
+    return true;
+}
+
+} // namespace
+
+int runDemo(const Arguments& args)
+{
+    ParsedArguments parsed = parseArguments(args, {"--year"});
+    if (!parsed.ok)
+        return badUsage(parsed.error, kDemoUsage);
+    if (parsed.positional.size() != 1)
+        return badUsage("one folder expected", kDemoUsage);
+    int year = 0;
+    if (auto text = parsed.option("--year")) {
+        if (text->size() != 4 || !isAllDigits(*text) || std::stoi(*text) < 1990)
+            return badUsage("--year takes a year of four digits from 1990 on", kDemoUsage);
+        year = std::stoi(*text);
+    }
+    std::error_code error;
+    const std::string folder = std::filesystem::absolute(parsed.positional[0], error).lexically_normal().string();
+    SystemClock clock;
+    MemoryUserSettings settings;
+    AccountSetResult created = createAccountSet(error ? parsed.positional[0] : folder, clock, settings, year);
+    if (!created.ok) {
+        std::fprintf(stderr, "%s\n", terminalText(created.message).c_str());
+        return 1;
+    }
+    CliPrompt prompt;
+    if (!administration(created.filePath, prompt) || !bookkeeping(created.filePath, prompt))
+        return 1;
+    std::printf("%s\n", created.filePath.c_str());
+    return 0;
+}
+
+} // namespace kszw::cli

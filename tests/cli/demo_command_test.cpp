@@ -1,0 +1,49 @@
+// kszw-cli demo: the demonstration account set, made through the operations a user's actions use.
+#include "chart/opening_balances.h"
+#include "chart/subjects.h"
+#include "common/prompt.h"
+#include "session/kszw_env.h"
+#include "session/user_settings.h"
+#include "store/database.h"
+#include "support/temp_dir.h"
+
+#include <gtest/gtest.h>
+
+namespace kszw {
+namespace {
+
+using test::shellQuote;
+
+TEST(CliDemo, MakesABalancedSetWithAReviewerAndAChart)
+{
+    test::TempDir dir;
+    std::string output;
+    ASSERT_EQ(test::runCommand(shellQuote(KSZW_CLI_PATH) + " demo " + shellQuote(dir.file("demo")) + " --year 2026",
+                               output),
+              0);
+    EXPECT_EQ(output, dir.file("demo/2026.ksk") + "\n");
+    // The reviewer logs in with every working right.
+    CKszwEnv reviewer;
+    ScriptedPrompt prompt;
+    ASSERT_TRUE(confirmLogin(reviewer, dir.file("demo/2026.ksk"), "103", "", prompt));
+    MemoryUserSettings settings;
+    reviewer.completeLogin(settings);
+    EXPECT_EQ(reviewer.permissionText().size(), 22u * 5);
+    EXPECT_FALSE(reviewer.hasPermission("0101"));
+    EXPECT_EQ(reviewer.unitName(), "岚屿穗示范机械有限公司");
+    Database& db = reviewer.db();
+    EXPECT_EQ(db.queryLong("SELECT count(*) FROM SUBT"), 36);
+    EXPECT_EQ(subjectAttributes(db, "1403")->kind, "1");
+    EXPECT_EQ(subjectAttributes(db, "6602")->multiColumn, "1");
+    // Debits and credits of the opening balances agree.
+    OpeningBalanceLevel top = openingBalanceLevel(db, "");
+    EXPECT_DOUBLE_EQ(top.debitTotal, 1110000.0);
+    EXPECT_DOUBLE_EQ(top.creditTotal, 1110000.0);
+    EXPECT_DOUBLE_EQ(openingBalance(db, "1403")->quantity, 12.0);
+    // A second demo into the same folder is refused: it is an account set already.
+    EXPECT_EQ(test::runCommand(shellQuote(KSZW_CLI_PATH) + " demo " + shellQuote(dir.file("demo")) + " 2>&1", output), 1);
+    EXPECT_EQ(output, "该路径已被岚屿穗用户使用！\n");
+}
+
+} // namespace
+} // namespace kszw
