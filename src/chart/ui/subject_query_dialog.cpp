@@ -52,6 +52,9 @@ CSubjectQueryDlg::CSubjectQueryDlg(Database& db, Prompt& prompt, bool lookup, QW
 
     m_list = new QListWidget(this);
     m_list->setFont(listFont);
+    // Room for a level of some twenty subjects with their names.
+    m_list->setMinimumSize(QFontMetrics(listFont).horizontalAdvance(QString(46, QLatin1Char('0'))),
+                           QFontMetrics(listFont).lineSpacing() * 20);
     m_list->setSelectionMode(QAbstractItemView::SingleSelection);
     m_list->installEventFilter(this);
     sizeLevelList(*m_list, kLineColumns, 14);
