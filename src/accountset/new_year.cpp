@@ -8,6 +8,7 @@
 #include "store/database.h"
 #include "store/database_error.h"
 #include "store/error_messages.h"
+#include "store/file_hold.h"
 #include "store/ks_dbset.h"
 #include "store/schema.h"
 #include "store/table_copy.h"
@@ -69,6 +70,9 @@ SqlValue textOrNull(const KS_Dbset& row, int column)
 // carried from year to year.
 void fillNewYear(Database& target, Database& current, int currentYear, int newYear)
 {
+    // The current file is read under its lock, so another program cannot change the operators or
+    // their rights half-way through the copy.
+    Transaction reading(current);
     createAllTables(target);
     KS_Dbset header(current);
     header.open(kReadHeader);
@@ -81,6 +85,7 @@ void fillNewYear(Database& target, Database& current, int currentYear, int newYe
     header.close();
     for (std::string_view table : kCarriedTables)
         copyTableRows(current, target, table);
+    reading.commit();
 }
 
 } // namespace
@@ -165,6 +170,12 @@ DeleteYearOutcome deleteYearFile(CKszwEnv& env, const std::string& path, Prompt&
                    Icon::Question, kMessageCaption)
         != Answer::Yes)
         return DeleteYearOutcome::Declined;
+    // A file another program has open (logged in, even when idle) is not deleted from under it.
+    std::optional<FileHold> only = FileHold::exclusive(path);
+    if (!only) {
+        prompt.warn(userMessage(fileInUseError(path), path));
+        return DeleteYearOutcome::Failed;
+    }
     try {
         // The file's write lock is taken and held while the file goes, so no other program is
         // writing it at that moment; one that holds it is told of instead.

@@ -82,9 +82,18 @@ bool renameNoReplace(const std::string& from, const std::string& to)
 }
 
 // The name a year file is built under, beside its final name: hidden, and no year file name.
+// The building names carry this computer's name, so a folder shared by several computers never has
+// one computer take away what another is building.
 std::string buildingPrefix(const std::filesystem::path& target)
 {
-    return "." + target.filename().string() + ".new-";
+    char host[256] = {};
+    if (::gethostname(host, sizeof host - 1) != 0 || host[0] == '\0')
+        std::snprintf(host, sizeof host, "host");
+    std::string hostName(host);
+    for (char& c : hostName)
+        if (c == '-' || c == '/' || c == '.')
+            c = '_';
+    return "." + target.filename().string() + ".new-" + hostName + "-";
 }
 
 std::string buildingName(const std::filesystem::path& target)
@@ -94,8 +103,8 @@ std::string buildingName(const std::filesystem::path& target)
         .string();
 }
 
-// Removes what a creation that was killed half-way left behind: files under the building name of
-// this year file whose program no longer runs.
+// Removes what a creation that was killed half-way on this computer left behind: files under this
+// computer's building name of this year file whose program no longer runs.
 void removeAbandonedBuildings(const std::filesystem::path& target)
 {
     const std::string prefix = buildingPrefix(target);

@@ -76,6 +76,12 @@ public:
 
     // Changes the password of the logged-in operator at once.
     void setPassword(std::string password) { m_password = std::move(password); }
+    // The logged-in operator's code and name after the operator was renamed.
+    void setOperator(std::string code, std::string name)
+    {
+        m_operatorCode = std::move(code);
+        m_operatorName = std::move(name);
+    }
 
     void close();
 

@@ -325,7 +325,7 @@ PasswordResult setOwnPassword(CKszwEnv& env, std::string_view password, std::str
         return PasswordResult::Refused;
     }
     env.setPassword(std::string(password));
-    prompt.tell(password.empty() ? kPasswordCancelled : kPasswordSet, Icon::Information, kMessageCaption);
+    prompt.warn(password.empty() ? kPasswordCancelled : kPasswordSet);
     return password.empty() ? PasswordResult::Cancelled : PasswordResult::Set;
 }
 

@@ -65,7 +65,7 @@ Database::~Database()
 
 Database::Database(Database&& other) noexcept
     : m_db(std::exchange(other.m_db, nullptr)), m_path(std::move(other.m_path)),
-      m_transactionDepth(std::exchange(other.m_transactionDepth, 0))
+      m_transactionDepth(std::exchange(other.m_transactionDepth, 0)), m_hold(std::move(other.m_hold))
 {
 }
 
@@ -76,13 +76,16 @@ Database& Database::operator=(Database&& other) noexcept
         m_db = std::exchange(other.m_db, nullptr);
         m_path = std::move(other.m_path);
         m_transactionDepth = std::exchange(other.m_transactionDepth, 0);
+        m_hold = std::move(other.m_hold);
     }
     return *this;
 }
 
 Database Database::open(const std::string& path)
 {
-    return Database(openHandle(path, SQLITE_OPEN_READWRITE | SQLITE_OPEN_FULLMUTEX), path);
+    Database db(openHandle(path, SQLITE_OPEN_READWRITE | SQLITE_OPEN_FULLMUTEX), path);
+    db.m_hold = FileHold::shared(path);
+    return db;
 }
 
 Database Database::create(const std::string& path)
@@ -105,7 +108,9 @@ Database Database::create(const std::string& path)
 
 Database Database::openReadOnly(const std::string& path)
 {
-    return Database(openHandle(path, SQLITE_OPEN_READONLY | SQLITE_OPEN_FULLMUTEX), path);
+    Database db(openHandle(path, SQLITE_OPEN_READONLY | SQLITE_OPEN_FULLMUTEX), path);
+    db.m_hold = FileHold::shared(path);
+    return db;
 }
 
 void Database::setBusyTimeout(int milliseconds)
@@ -120,6 +125,7 @@ void Database::close()
         sqlite3_close_v2(m_db);
         m_db = nullptr;
     }
+    m_hold = FileHold();
     m_transactionDepth = 0;
 }
 

@@ -2,6 +2,7 @@
 // its values bound; every failure raises DatabaseError with the engine's text.
 #pragma once
 
+#include "store/file_hold.h"
 #include "store/sql_value.h"
 #include "store/statement.h"
 
@@ -80,6 +81,7 @@ private:
     sqlite3* m_db = nullptr;
     std::string m_path;
     int m_transactionDepth = 0;
+    FileHold m_hold; // the file is in use for as long as the connection is open
 };
 
 // The statement that counts the rows of a SELECT, as countFor builds it.

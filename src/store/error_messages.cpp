@@ -43,6 +43,11 @@ StoreFailure classifyFailure(const DatabaseError& error)
     }
 }
 
+DatabaseError fileInUseError(const std::string& path)
+{
+    return DatabaseError("the file is in use by another connection", SQLITE_BUSY, path);
+}
+
 std::string userMessage(const DatabaseError& error, std::string_view file)
 {
     const std::string path = error.path().empty() ? std::string(file) : error.path();

@@ -27,6 +27,9 @@ enum class StoreFailure {
 
 StoreFailure classifyFailure(const DatabaseError& error);
 
+// The error of a file that another connection (this program's or another's) holds.
+DatabaseError fileInUseError(const std::string& path);
+
 // The message for an error: the Chinese sentence naming the file (the error's own file, or file
 // when the error does not know it), then "\r" and the engine's text.
 std::string userMessage(const DatabaseError& error, std::string_view file = {});

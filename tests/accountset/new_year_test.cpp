@@ -334,10 +334,31 @@ TEST_F(DeleteYear, AFileAnotherProgramIsWritingIsNotDeleted)
     writer.execute("UPDATE SYSTAB SET NA='写入中'");
     prompt.queueAnswer(Answer::Yes);
     EXPECT_EQ(deleteYearFile(env, other, prompt), DeleteYearOutcome::Failed);
-    EXPECT_EQ(prompt.last(), "帐务数据文件“" + other + "”正被其他程序使用，请稍后再试！\rdatabase is locked");
+    EXPECT_EQ(prompt.last(), "帐务数据文件“" + other + "”正被其他程序使用，请稍后再试！\r"
+                             "the file is in use by another connection");
     EXPECT_TRUE(fs::exists(other));
     writing.commit();
     EXPECT_EQ(writer.queryText("SELECT NA FROM SYSTAB").value(), "写入中");
+}
+
+TEST_F(DeleteYear, AFileAnotherLoginHasOpenIsNotDeletedEvenWhenIdle)
+{
+    // Another copy of the program is logged into 2025 and does nothing: it holds no lock of the
+    // engine, but the file is in use.
+    CKszwEnv other2025;
+    ASSERT_TRUE(confirmLogin(other2025, other, "102", "", prompt));
+    prompt.clear();
+    prompt.queueAnswer(Answer::Yes);
+    EXPECT_EQ(deleteYearFile(env, other, prompt), DeleteYearOutcome::Failed);
+    EXPECT_EQ(prompt.last(), "帐务数据文件“" + other + "”正被其他程序使用，请稍后再试！\r"
+                             "the file is in use by another connection");
+    EXPECT_TRUE(fs::exists(other));
+    other2025.db().execute("UPDATE SYSTAB SET NA='仍在使用'");
+    // Once that login has ended, the file can go.
+    other2025.close();
+    prompt.queueAnswer(Answer::Yes);
+    EXPECT_EQ(deleteYearFile(env, other, prompt), DeleteYearOutcome::Deleted);
+    EXPECT_FALSE(fs::exists(other));
 }
 
 } // namespace

@@ -251,10 +251,18 @@ TEST(CreateYearFile, AKillAtAnyMomentLeavesNoYearFileOrAWholeOne)
 TEST(CreateYearFile, AnAbandonedBuildingOfARunningProgramIsLeftAlone)
 {
     test::TempDir dir;
-    // One left by a program that ended (no such process), one of this very process (still building).
-    const std::string dead = dir.file(".2026.ksk.new-2147483646-1");
-    const std::string alive = dir.file(".2026.ksk.new-" + std::to_string(::getpid()) + "-99");
-    for (const std::string& name : {dead, alive}) {
+    // One left by a program of this computer that ended (no such process), one of this very process
+    // (still building), and one of another computer sharing the folder.
+    char host[256] = {};
+    ::gethostname(host, sizeof host - 1);
+    std::string hostName(host);
+    for (char& c : hostName)
+        if (c == '-' || c == '/' || c == '.')
+            c = '_';
+    const std::string dead = dir.file(".2026.ksk.new-" + hostName + "-2147483646-1");
+    const std::string alive = dir.file(".2026.ksk.new-" + hostName + "-" + std::to_string(::getpid()) + "-99");
+    const std::string elsewhere = dir.file(".2026.ksk.new-othercomputer-2147483646-1");
+    for (const std::string& name : {dead, alive, elsewhere}) {
         std::FILE* f = std::fopen(name.c_str(), "w");
         ASSERT_TRUE(f);
         std::fclose(f);
@@ -262,6 +270,7 @@ TEST(CreateYearFile, AnAbandonedBuildingOfARunningProgramIsLeftAlone)
     createYearFile(dir.file("2026.ksk"), 2026);
     EXPECT_FALSE(std::filesystem::exists(dead));
     EXPECT_TRUE(std::filesystem::exists(alive));
+    EXPECT_TRUE(std::filesystem::exists(elsewhere));
 }
 
 } // namespace

@@ -134,7 +134,8 @@ void CAccountSetDlg::showYears()
     const QListWidgetItem* folder = m_folders->currentItem();
     if (folder) {
         for (const YearFileEntry& file : yearFilesOf(folder->text().toStdString())) {
-            auto* item = new QListWidgetItem(QFileInfo(QString::fromStdString(file.path)).fileName(), m_years);
+            // Listed by year.
+            auto* item = new QListWidgetItem(QString::number(file.year), m_years);
             item->setData(Qt::UserRole, QString::fromStdString(file.path));
         }
     }
@@ -174,6 +175,15 @@ void CAccountSetDlg::search()
     m_searching = true;
     m_stopRequested = false;
     setBusy(true);
+    // The busy state ends however the search ends, an error included.
+    struct BusyEnd {
+        CAccountSetDlg& dialog;
+        ~BusyEnd()
+        {
+            dialog.m_searching = false;
+            dialog.setBusy(false);
+        }
+    } busyEnd{*this};
     m_status->setText(QStringLiteral("正在搜索……（按 Esc 停止）"));
     // The first folder already lets the dialog paint its busy state.
     QElapsedTimer sinceRefresh;
@@ -186,8 +196,6 @@ void CAccountSetDlg::search()
             }
             return !m_stopRequested;
         });
-    m_searching = false;
-    setBusy(false);
     if (m_stopRequested)
         m_status->setText(QStringLiteral("搜索已停止，找到 %1 个帐套。").arg(found.size()));
     else if (found.empty())

@@ -132,18 +132,23 @@ std::optional<LoginChoice> CKszwAppBase::askLogin(const QString& initialFile)
     if (current.isEmpty())
         current = QString::fromStdString(m_settings.value(kOperatorKey).value_or(""));
     CKszwFileDlg dialog(m_prompt, m_clock, initialFile, current, m_frame.get());
+    prepareLoginDialog(dialog);
+    if (dialog.exec() != QDialog::Accepted)
+        return std::nullopt;
+    return LoginChoice{dialog.chosenFile(), dialog.chosenOperator()};
+}
+
+void CKszwAppBase::prepareLoginDialog(CKszwFileDlg& dialog)
+{
+    QStringList recent;
+    for (const std::string& file : recentFiles(m_settings))
+        recent << QString::fromStdString(file);
+    dialog.setRecentFiles(recent);
     // 搜索 finds account sets with the account-set dialog and offers the year file chosen there.
     dialog.setSearchHandler([this](QWidget* parent) {
         CAccountSetDlg sets(m_settings, m_prompt, m_clock, parent);
         return sets.exec() == QDialog::Accepted ? sets.chosenFile() : QString();
     });
-    QStringList recent;
-    for (const std::string& file : recentFiles(m_settings))
-        recent << QString::fromStdString(file);
-    dialog.setRecentFiles(recent);
-    if (dialog.exec() != QDialog::Accepted)
-        return std::nullopt;
-    return LoginChoice{dialog.chosenFile(), dialog.chosenOperator()};
 }
 
 void CKszwAppBase::afterLogin()
@@ -238,11 +243,14 @@ bool CKszwAppBase::onCommand(int id)
     case cmd::kOperators: {
         COperatorDlg dialog(m_env, m_prompt, m_frame.get());
         dialog.exec();
+        afterLogin(); // the logged-in operator may have been renamed
         return true;
     }
     case cmd::kNewAccountSet: {
         CAccountSetDlg dialog(m_settings, m_prompt, m_clock, m_frame.get());
-        dialog.exec();
+        // 打开 chooses a year file: the login is offered on it.
+        if (dialog.exec() == QDialog::Accepted && !dialog.chosenFile().isEmpty())
+            login(dialog.chosenFile());
         return true;
     }
     case cmd::kNewYear: {

@@ -18,6 +18,7 @@
 
 namespace kszw {
 
+class CKszwFileDlg;
 class CMainFrame;
 struct Clock;
 class CommandTarget;
@@ -46,6 +47,9 @@ public:
 
     // Opens a new child window with a view of the kind; every command that opens a view uses this.
     QWidget* openView(ViewKind kind);
+
+    // What the program hands the login dialog: the recent files, and 搜索 through the account-set dialog.
+    void prepareLoginDialog(CKszwFileDlg& dialog);
 
     // Runs a command of this layer or passes it on; false when no layer runs it.
     virtual bool onCommand(int id);

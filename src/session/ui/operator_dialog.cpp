@@ -197,8 +197,13 @@ void COperatorDlg::modifySelected()
     const QString code = item->data(kCodeRole).toString();
     const QString name = item->data(kNameRole).toString();
     COperatorEditDlg edit(m_env.db(), m_prompt, code, name, this);
-    if (edit.exec() == QDialog::Accepted)
+    if (edit.exec() == QDialog::Accepted) {
+        // The logged-in operator renamed: the login state follows, so what this operator does from
+        // now on is done under the new code.
+        if (code.toStdString() == m_env.operatorCode())
+            m_env.setOperator(edit.savedCode().toStdString(), edit.savedName().toStdString());
         fillOperators(edit.savedCode());
+    }
     m_operators->setFocus();
 }
 

@@ -118,6 +118,7 @@ void COperatorEditDlg::confirm()
     }
     if (result.saved) {
         m_savedCode = m_code->text().trimmed();
+        m_savedName = m_name->text().trimmed();
         accept();
         return;
     }

@@ -45,6 +45,8 @@ public:
     bool isAdding() const { return m_oldCode.isEmpty(); }
     // The operator's code as saved (after a successful 确认).
     QString savedCode() const { return m_savedCode; }
+    // The name as saved (trimmed).
+    QString savedName() const { return m_savedName; }
 
     QLineEdit* codeEdit() const { return m_code; }
     QLineEdit* nameEdit() const { return m_name; }
@@ -60,6 +62,7 @@ private:
     Prompt& m_prompt;
     QString m_oldCode;
     QString m_savedCode;
+    QString m_savedName;
     QLineEdit* m_code = nullptr;
     QLineEdit* m_name = nullptr;
 };

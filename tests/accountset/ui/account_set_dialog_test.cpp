@@ -69,7 +69,7 @@ private slots:
         QCOMPARE(dialog.windowTitle(), QStringLiteral("建立新帐套"));
         // A known folder that is gone is not offered.
         QCOMPARE(texts(dialog.folderList()), QStringList{QString::fromStdString(canonical(m_set1))});
-        QCOMPARE(texts(dialog.yearList()), (QStringList{"2024.ksk", "2025.ksk", "2026.ksk"}));
+        QCOMPARE(texts(dialog.yearList()), (QStringList{"2024", "2025", "2026"}));
         QCOMPARE(dialog.yearList()->currentRow(), 2);
         QVERIFY(dialog.openButton()->isEnabled());
 
@@ -179,7 +179,7 @@ private slots:
                                       QString::fromStdString(canonical(m_set1))};
         QCOMPARE(texts(dialog.folderList()), expected);
         QCOMPARE(dialog.folderList()->currentRow(), 0);
-        QCOMPARE(texts(dialog.yearList()), QStringList{"2026.ksk"});
+        QCOMPARE(texts(dialog.yearList()), QStringList{"2026"});
         QCOMPARE(dialog.statusLabel()->text(), QStringLiteral("搜索完毕，找到 2 个帐套。"));
         QCOMPARE(knownAccountSets(settings).size(), size_t(2));
         QVERIFY(prompt.entries().empty());

@@ -8,6 +8,8 @@
 #include "app/ui/placeholder_view.h"
 #include "common/clock.h"
 #include "common/prompt.h"
+#include "session/operators.h"
+#include "session/ui/login_dialog.h"
 #include "session/user_settings.h"
 #include "store/database.h"
 #include "store/database_error.h"
@@ -17,6 +19,7 @@
 #include <QLabel>
 #include <QMenuBar>
 #include <QMdiArea>
+#include <QPushButton>
 #include <QStatusBar>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -530,6 +533,46 @@ private slots:
         QCOMPARE(texts[8], QStringLiteral("&9 余额表:9"));
         QCOMPARE(texts.last(), QStringLiteral("其他窗口..."));
         frame->closeChildren();
+    }
+
+    void theLoginDialogOfTheProgramSearchesForAccountSets()
+    {
+        MemoryUserSettings settings;
+        rememberRecentFile(settings, m_file.toStdString());
+        ScriptedApp app(m_prompt, settings, m_clock);
+        CKszwFileDlg dialog(m_prompt, m_clock, m_file, QString());
+        QVERIFY(!dialog.searchButton()->isEnabled());
+        app.prepareLoginDialog(dialog);
+        QVERIFY(dialog.searchButton()->isEnabled());
+        QCOMPARE(dialog.chooser()->history().first(), m_dir.path());
+    }
+
+    void aNewOperatorHasEveryGatedCommandOffUntilRightsAndALoginAgain()
+    {
+        {
+            Database db = Database::open(m_file.toStdString());
+            ScriptedPrompt quiet;
+            QVERIFY(addOperator(db, "104", "新手", quiet).saved);
+        }
+        auto app = loggedIn(QStringLiteral("104"));
+        QVERIFY(app);
+        CMainFrame* frame = app->mainFrame();
+        for (int id : kGatedCommands)
+            QVERIFY2(!frame->isCommandEnabledNow(id), qPrintable(QString::number(id)));
+        // The administrator grants a right while 104 works: it counts from the next login.
+        {
+            Database db = Database::open(m_file.toStdString());
+            ScriptedPrompt quiet;
+            QVERIFY(setOperatorRight(db, "104", "0301", true, quiet));
+        }
+        QVERIFY(!frame->isCommandEnabledNow(cmd::kThreeColumnLedger));
+        app->choices << LoginChoice{m_file, QStringLiteral("104")};
+        frame->runCommand(cmd::kLogin);
+        QVERIFY(frame->isCommandEnabledNow(cmd::kThreeColumnLedger));
+        QVERIFY(!frame->isCommandEnabledNow(cmd::kBalanceTable));
+        Database db = Database::open(m_file.toStdString());
+        ScriptedPrompt quiet;
+        QVERIFY(deleteOperator(db, "104", quiet));
     }
 
     void theRememberedFileIsOfferedWhenNoneIsNamed()
