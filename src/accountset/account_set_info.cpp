@@ -107,14 +107,6 @@ InfoChangeResult changeAccountSetInfo(CKszwEnv& env, const AccountSetInfo& input
         prompt.warn(message);
         return InfoChangeResult{false, field};
     };
-    if (gbkLength(info.unitName) > kUnitNameBytes)
-        return refuse("核算单位不能超过40个字节（一个汉字占两个字节）！", InfoField::UnitName);
-    if (hasForbiddenCharacter(info.unitName))
-        return refuse("核算单位中不能有 ' | [ ] \" 这些字符！", InfoField::UnitName);
-    if (gbkLength(info.chiefAccountant) > kChiefBytes)
-        return refuse("会计主管不能超过8个字节（一个汉字占两个字节）！", InfoField::ChiefAccountant);
-    if (hasForbiddenCharacter(info.chiefAccountant))
-        return refuse("会计主管中不能有 ' | [ ] \" 这些字符！", InfoField::ChiefAccountant);
 
     const int year = env.year();
     Database& db = env.db();
@@ -155,6 +147,17 @@ InfoChangeResult changeAccountSetInfo(CKszwEnv& env, const AccountSetInfo& input
         // entered under; another day would put lines into months they do not belong to.
         if (info.monthEnd != currentMonthEnd && hasVoucherLines(db))
             return refuse("本年度已有凭证分录，不能修改月结日！", InfoField::MonthEnd);
+        // The unit heads every window and print: it has a name that fits the file.
+        if (info.unitName.empty())
+            return refuse("核算单位不能为空！", InfoField::UnitName);
+        if (gbkLength(info.unitName) > kUnitNameBytes)
+            return refuse("核算单位不能超过40个字节（一个汉字占两个字节）！", InfoField::UnitName);
+        if (hasForbiddenCharacter(info.unitName))
+            return refuse("核算单位中不能有 ' | [ ] \" 这些字符！", InfoField::UnitName);
+        if (gbkLength(info.chiefAccountant) > kChiefBytes)
+            return refuse("会计主管不能超过8个字节（一个汉字占两个字节）！", InfoField::ChiefAccountant);
+        if (hasForbiddenCharacter(info.chiefAccountant))
+            return refuse("会计主管中不能有 ' | [ ] \" 这些字符！", InfoField::ChiefAccountant);
 
         db.execute(kUpdateHeader,
                    {info.unitName, info.chiefAccountant, info.monthEnd, info.yearStart, info.yearEnd});

@@ -200,6 +200,9 @@ TEST_F(AccountSetInformation, EmptyAndUnofferedValuesAreRefusedAndNothingIsWritt
          "会计主管不能超过8个字节（一个汉字占两个字节）！"},
         {{"甲", "[乙]", "20260101", "20261231", "031"}, InfoField::ChiefAccountant,
          "会计主管中不能有 ' | [ ] \" 这些字符！"},
+        {{"  ", "乙", "20260101", "20261231", "031"}, InfoField::UnitName, "核算单位不能为空！"},
+        // The checks of the dates come before those of the names.
+        {{"甲'", "乙", "", "20261231", "031"}, InfoField::YearStart, "没有设置年初日！"},
     };
     for (const Case& c : cases) {
         info = c.info;

@@ -18,6 +18,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTimer>
 #include <QVBoxLayout>
 
 namespace kszw {
@@ -177,7 +178,6 @@ CQuantityBalanceDlg::CQuantityBalanceDlg(Database& db, Prompt& prompt, const QSt
     QPushButton* confirmButton = nullptr;
     QHBoxLayout* buttons = confirmRow(this, confirmButton);
     connect(confirmButton, &QPushButton::clicked, this, &CQuantityBalanceDlg::confirm);
-    connect(m_price, &QLineEdit::textEdited, this, [this] { m_priceChanged = true; });
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(m_subject);
@@ -207,7 +207,7 @@ QString CQuantityBalanceDlg::fieldLabel(int index) const
 void CQuantityBalanceDlg::setPrice(const QString& text)
 {
     m_price->setText(text);
-    m_priceChanged = false;
+    m_priceShown = text;
 }
 
 void CQuantityBalanceDlg::fieldLeft(QObject* field)
@@ -216,18 +216,22 @@ void CQuantityBalanceDlg::fieldLeft(QObject* field)
         // A quantity of 0 leaves the price empty: there is nothing to divide by.
         const std::optional<std::string> price = priceText(fieldValue(m_quantity), fieldValue(m_amount));
         setPrice(price ? qtText(*price) : QString());
-    } else if (field == m_price && m_priceChanged) {
-        // Only a price the user changed sets the amount: a price shown with four decimals would
-        // otherwise round the amount it came from.
+    } else if (field == m_price && m_price->text() != m_priceShown) {
+        // Only a price the user changed (typed, pasted, however) sets the amount: a price shown
+        // with four decimals would otherwise round the amount it came from.
         m_amount->setText(qtText(amountText(fieldValue(m_quantity), fieldValue(m_price))));
-        m_priceChanged = false;
+        m_priceShown = m_price->text();
     }
 }
 
 bool CQuantityBalanceDlg::eventFilter(QObject* watched, QEvent* event)
 {
-    if (event->type() == QEvent::FocusOut && (watched == m_quantity || watched == m_price || watched == m_amount))
+    const bool field = watched == m_quantity || watched == m_price || watched == m_amount;
+    if (event->type() == QEvent::FocusOut && field)
         fieldLeft(watched);
+    // Coming to a field, typing replaces what it shows.
+    if (event->type() == QEvent::FocusIn && field)
+        QTimer::singleShot(0, static_cast<QLineEdit*>(watched), &QLineEdit::selectAll);
     return QDialog::eventFilter(watched, event);
 }
 

@@ -80,7 +80,7 @@ private:
     Database& m_db;
     Prompt& m_prompt;
     std::string m_code;
-    bool m_priceChanged = false; // the user typed in the price since it was last set
+    QString m_priceShown; // the price as last set by the dialog; another text is the user's
     QLabel* m_subject = nullptr;
     QLabel* m_labels[3] = {nullptr, nullptr, nullptr};
     QRadioButton* m_debit = nullptr;

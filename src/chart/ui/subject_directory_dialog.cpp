@@ -115,7 +115,10 @@ CSubjectDirectoryDlg::CSubjectDirectoryDlg(Database& db, Prompt& prompt, QWidget
     grid->setRowStretch(1, 1);
     grid->setColumnStretch(0, 1);
 
+    // A code chosen from the drop-down, or typed and confirmed with Enter. Keys that reach the code
+    // box itself are handed to its edit field past the filter: its Enter comes as returnPressed.
     connect(m_codeBox, &QComboBox::activated, this, [this] { showTypedCode(); });
+    connect(m_codeBox->lineEdit(), &QLineEdit::returnPressed, this, [this] { showTypedCode(); });
     connect(m_list, &QListWidget::itemDoubleClicked, this, [this] { modifySelected(); });
     connect(m_add, &QPushButton::clicked, this, &CSubjectDirectoryDlg::addNew);
     connect(m_modify, &QPushButton::clicked, this, &CSubjectDirectoryDlg::modifySelected);

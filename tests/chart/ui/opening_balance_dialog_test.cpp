@@ -281,11 +281,21 @@ private slots:
         dialog.quantityField()->setFocus();
         QCOMPARE(dialog.amountField()->text(), QStringLiteral("30.00"));
         QCOMPARE(dialog.priceField()->text(), QStringLiteral("3"));
+        // A price put in however the field takes it (an input method, a paste) sets the amount too.
+        dialog.amountField()->setText(QString());
+        dialog.quantityField()->setFocus();
+        dialog.quantityField()->setText(QStringLiteral("10"));
+        dialog.priceField()->setFocus();
+        dialog.priceField()->clear();
+        dialog.priceField()->insert(QStringLiteral("350.25"));
+        dialog.amountField()->setFocus();
+        QCOMPARE(dialog.amountField()->text(), QStringLiteral("3502.50"));
         // No quantity: no price, and no division by zero.
+        dialog.quantityField()->setFocus();
         dialog.quantityField()->setText(QStringLiteral("0"));
         dialog.amountField()->setFocus();
         QCOMPARE(dialog.priceField()->text(), QString());
-        QCOMPARE(dialog.amountField()->text(), QStringLiteral("30.00"));
+        QCOMPARE(dialog.amountField()->text(), QStringLiteral("3502.50"));
         QVERIFY(prompt.entries().empty());
     }
 

@@ -214,12 +214,19 @@ private slots:
         QCOMPARE(dialog.codeBox()->count(), 2);
         QCOMPARE(dialog.codeBox()->itemText(0), QStringLiteral("7"));
 
+        // Keys that reach the code box itself (a click on it gives it the focus) work alike.
+        edit->clear();
+        QTest::keyClicks(dialog.codeBox(), QStringLiteral("1002-1"));
+        QTest::keyClick(dialog.codeBox(), Qt::Key_Return);
+        QCOMPARE(dialog.levelCode(), QStringLiteral("1002"));
+        QCOMPARE(dialog.selectedCode(), QStringLiteral("1002-1"));
+
         // A code that does not exist is named, and nothing moves.
         edit->clear();
         QTest::keyClicks(edit, QStringLiteral("1009"));
         QTest::keyClick(edit, Qt::Key_Return);
         QCOMPARE(lastMessage(prompt), QStringLiteral("科目“1009”不存在!"));
-        QCOMPARE(dialog.levelCode(), QStringLiteral("7-1"));
+        QCOMPARE(dialog.levelCode(), QStringLiteral("1002"));
 
         // The empty code is the top level.
         edit->clear();
