@@ -83,7 +83,29 @@ std::optional<double> decimalNumber(std::string_view text)
     return ReadNumber(value);
 }
 
-// The code with the leading zeros of each segment dropped, as the dialog saves a typed segment.
+// True when the text is segments of digits joined by single "-" (of any length and depth: the
+// limits are the add operation's checks).
+bool hasCodeShape(std::string_view code)
+{
+    if (code.empty())
+        return false;
+    bool digit = false;
+    for (char c : code) {
+        if (c == '-') {
+            if (!digit)
+                return false;
+            digit = false;
+        } else if (c >= '0' && c <= '9') {
+            digit = true;
+        } else {
+            return false;
+        }
+    }
+    return digit;
+}
+
+// The code with the leading zeros of each segment dropped, as the dialog saves a typed segment; a
+// segment of zeros only becomes empty.
 std::string canonicalCode(const std::string& code)
 {
     std::string result;
@@ -120,7 +142,7 @@ ImportResult importSubjects(Database& db, std::string_view csvText)
             return refuse(record.line, format("应有 %d 列，实有 %d 列！", static_cast<int>(kSubjectColumns.size()),
                                               static_cast<int>(record.fields.size())));
         const std::string typed = trimWhitespace(record.fields[0]);
-        if (!isSubjectCode(typed))
+        if (!hasCodeShape(typed))
             return refuse(record.line, "科目代码“" + typed + "”不合法：应为以“-”连接的数字段，不超过14个字符、6级！");
         const std::string code = canonicalCode(typed);
         std::optional<int> kind = wholeNumber(record.fields[2]);
@@ -135,9 +157,15 @@ ImportResult importSubjects(Database& db, std::string_view csvText)
         std::optional<int> width = wholeNumber(record.fields[6]);
         if (!width || *width < 0 || *width > 40)
             return refuse(record.line, "栏宽只能是0到40的整数！");
+        // A segment of zeros only names no subject: as the last one the dialog's refusal, as a
+        // parent's a parent that cannot exist.
         const std::string parent = parentSubjectCode(code);
-        if (!parent.empty() && !subjectExists(db, parent))
-            return refuse(record.line, "父科目“" + parent + "”不存在，父科目应排在子科目之前！");
+        if (code.empty() || code.back() == '-')
+            return refuse(record.line, "代码不能为空或小于 1，请重输!");
+        const bool zeroParentSegment = code.front() == '-' || code.find("--") != std::string::npos;
+        if (zeroParentSegment || (!parent.empty() && !subjectExists(db, parent)))
+            return refuse(record.line, "父科目“" + parentSubjectCode(typed) + "”不存在，父科目应排在子科目之前！");
+        // The parent's own refusals (six levels, code length, kinds) before the code's length.
         if (std::optional<std::string> refused = checkCanAddChild(db, parent))
             return refuse(record.line, *refused);
         SubjectInput input;

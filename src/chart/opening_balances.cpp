@@ -41,6 +41,12 @@ std::string OpeningBalanceLine::amountText() const
     return FixedText(std::fabs(balance) <= kZero ? 0.0 : std::fabs(balance), 2);
 }
 
+double OpeningBalanceLevel::difference() const
+{
+    const double difference = debitTotal - creditTotal;
+    return std::fabs(difference) <= kZero ? 0.0 : difference;
+}
+
 bool hasSubjects(Database& db)
 {
     return db.queryLong(kCountTopLevel) > 0;
@@ -82,17 +88,20 @@ std::optional<OpeningBalance> openingBalance(Database& db, std::string_view code
 std::optional<std::string> setOpeningBalance(Database& db, std::string_view code, const OpeningBalance& balance)
 {
     const std::string subject(code);
-    if (!subjectExists(db, subject))
-        return "科目“" + subject + "”不存在!";
-    if (descendantCount(db, subject) > 0)
-        return "科目“" + subject + "”有子科目，期初余额只能录入其明细科目!";
     if (!std::isfinite(balance.amount) || !std::isfinite(balance.quantity) || balance.amount < 0
         || balance.quantity < 0)
         return std::string("期初余额不能为负数，请用借贷方向表示余额的方向!");
-    // Amounts are stored with two decimals, quantities with four.
-    const double amount = ReadNumber(FixedText(balance.amount, 2));
-    const double quantity = ReadNumber(FixedText(balance.quantity, 4));
+    // The subject is checked under the write lock: another copy cannot give it a child meanwhile.
     Transaction transaction(db);
+    std::optional<SubjectAttributes> attributes = subjectAttributes(db, subject);
+    if (!attributes)
+        return "科目“" + subject + "”不存在!";
+    if (descendantCount(db, subject) > 0)
+        return "科目“" + subject + "”有子科目，期初余额只能录入其明细科目!";
+    // Amounts are stored with two decimals, quantities with four; a subject without quantity or
+    // foreign currency has no quantity.
+    const double amount = ReadNumber(FixedText(balance.amount, 2));
+    const double quantity = attributes->kind == "0" ? 0.0 : ReadNumber(FixedText(balance.quantity, 4));
     db.execute(kDeleteOpeningRow, {subject});
     if (std::fabs(amount) > kZero || std::fabs(quantity) > kZero) {
         const std::string yearStart = db.queryText(kYearStart).value_or("");

@@ -30,7 +30,8 @@ struct OpeningBalanceLevel {
     std::vector<OpeningBalanceLine> lines;
     double debitTotal = 0;  // 本级借方余额合计
     double creditTotal = 0; // 本级贷方余额合计
-    double difference() const { return debitTotal - creditTotal; } // 借－贷＝
+    // 借－贷＝, zero within 0.00001 (never "-0.00").
+    double difference() const;
 };
 
 // Whether the year has any top-level subject (the dialog opens only then).

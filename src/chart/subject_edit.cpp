@@ -193,6 +193,9 @@ SubjectResult modifySubject(Database& db, std::string_view code, const SubjectIn
 {
     Transaction transaction(db);
     requireTransaction(db, "modifySubject");
+    // Another copy of the program may have deleted it meanwhile.
+    if (!subjectExists(db, code))
+        return refuse("科目“" + std::string(code) + "”不存在!", SubjectField::Segment);
     const std::string parent = parentSubjectCode(code);
     SubjectInput saved;
     SubjectResult result = checkInput(db, parent, code, input, saved);

@@ -65,6 +65,12 @@ std::optional<std::string> pasteSubtree(Database& db, const std::optional<Subtre
         return std::string("目标对象是源对象的子目! 不能粘贴");
     if (descendantCount(db, to) > 0)
         return std::string("目标科目已有子目! 不能粘贴");
+    // What made the source fit for a move may have changed since it was chosen (another copy of
+    // the program posting to a child): checked again under the write lock.
+    if (source->kind == SubtreeKind::Move) {
+        if (std::optional<std::string> refused = checkSubtreeSource(db, source->code, SubtreeKind::Move))
+            return refused;
+    }
     if (subject->kind == "1")
         return std::string("目标科目已被指定为数量金额式核算，不能粘贴!");
     if (subject->kind == "2")

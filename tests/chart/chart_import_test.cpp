@@ -59,6 +59,18 @@ TEST_F(ChartTest, ABadRowInTheMiddleWritesNothingAndNamesItsLine)
         EXPECT_EQ(result.text(), c.text) << c.rows;
         EXPECT_EQ(count("SELECT count(*) FROM SUBT"), 0) << c.rows;
     }
+    // Zero segments, depth and length: the dialog's own refusals.
+    db.execute("INSERT INTO SUBT(KNO,NA,CLAS,OP,FZ,FZN,DL,DLF,DLW) VALUES('1234567890123','长',1,'0','0',NULL,'0',0,0)");
+    db.execute("INSERT INTO SUBT(KNO,NA,CLAS,OP,FZ,FZN,DL,DLF,DLW) VALUES('1-1-1-1-1-1','深',6,'0','0',NULL,'0',0,0)");
+    const std::pair<const char*, const char*> refusals[] = {
+        {"0-1,零,0,,0,0,0\n", "第 2 行：父科目“0”不存在，父科目应排在子科目之前！"},
+        {"1-00,零,0,,0,0,0\n", "第 2 行：代码不能为空或小于 1，请重输!"},
+        {"1-1-1-1-1-1-1,七级,0,,0,0,0\n", "第 2 行：该科目级数达６级，不能再设置子科目!"},
+        {"1234567890123-1,长子,0,,0,0,0\n", "第 2 行：该代码长度已不够，不能再设置子科目!"},
+    };
+    for (const auto& [row, text] : refusals)
+        EXPECT_EQ(importSubjects(db, std::string(kHeader) + row).text(), text) << row;
+    EXPECT_EQ(count("SELECT count(*) FROM SUBT"), 2);
     EXPECT_EQ(importSubjects(db, "kno,name\n1001,a\n").text(),
               "第 1 行：表头应为：code,name,kind,unit,multi_column,direction,width");
     EXPECT_EQ(importSubjects(db, "").text(), "文件为空，没有表头行！");

@@ -1,6 +1,9 @@
 // Opening balances: one row per leaf, levels summed over their subtrees, and the quantity arithmetic.
 #include "chart/chart_fixture.h"
 #include "chart/opening_balances.h"
+#include "formula/format_number.h"
+
+#include <cmath>
 
 namespace kszw::test {
 namespace {
@@ -76,6 +79,29 @@ TEST_F(ChartTest, AmountsAreRoundedAndNegativeOrParentBalancesRefused)
     db.execute("UPDATE P0 SET KNO='1403   '");
     ASSERT_EQ(setOpeningBalance(db, "1403", {-1, 7.0, 1.0}), std::nullopt);
     EXPECT_EQ(count("SELECT count(*) FROM P0"), 1);
+}
+
+TEST_F(ChartTest, TotalsThatCancelOutAreZeroNotMinusZero)
+{
+    add("1001", "现金");
+    add("2202", "应付");
+    add("2203", "预收");
+    ASSERT_EQ(setOpeningBalance(db, "1001", {1, 0.3, 0}), std::nullopt);
+    ASSERT_EQ(setOpeningBalance(db, "2202", {-1, 0.1, 0}), std::nullopt);
+    ASSERT_EQ(setOpeningBalance(db, "2203", {-1, 0.2, 0}), std::nullopt);
+    OpeningBalanceLevel level = openingBalanceLevel(db, "");
+    EXPECT_EQ(FixedText(level.difference(), 2), "0.00");
+    EXPECT_FALSE(std::signbit(level.difference()));
+}
+
+TEST_F(ChartTest, APlainSubjectKeepsNoQuantity)
+{
+    add("1001", "现金");
+    ASSERT_EQ(setOpeningBalance(db, "1001", {1, 10.0, 5.0}), std::nullopt);
+    EXPECT_EQ(count("SELECT count(*) FROM P0 WHERE KNO='1001' AND NU=0 AND MY=10"), 1);
+    // A quantity alone writes no row for it.
+    ASSERT_EQ(setOpeningBalance(db, "1001", {1, 0.0, 5.0}), std::nullopt);
+    EXPECT_EQ(count("SELECT count(*) FROM P0"), 0);
 }
 
 TEST(OpeningBalanceArithmetic, PriceAndAmountOfTheQuantityDialog)

@@ -192,6 +192,25 @@ TEST_F(ChartTest, ARenamedCodeIsCarriedIntoDescendantsLinesAndCurrencies)
     EXPECT_EQ(modifySubject(db, "1002", input("1003", "现金")).message, "该代码已存在，请重输!");
 }
 
+TEST_F(ChartTest, ARenameCarriesTheSubjectsOwnLinesAndRoleAndLeavesLookAlikeCodes)
+{
+    add("101", "现金");
+    add("1011", "其他");
+    line("101", 10);
+    line("1011", 20, 1, "4", "0002");
+    db.execute("INSERT INTO WBT(WNO,NA,HO) VALUES('1','美元','101')");
+    db.execute("INSERT INTO WBT(WNO,NA,HO) VALUES('2','港币','1011')");
+    ASSERT_TRUE(modifySubject(db, "101", input("102", "现金")).ok);
+    EXPECT_EQ(count("SELECT count(*) FROM P0 WHERE KNO='102'"), 1);
+    EXPECT_EQ(count("SELECT count(*) FROM P0 WHERE KNO='1011'"), 1);
+    EXPECT_EQ(db.queryText("SELECT HO FROM WBT WHERE WNO='1'").value(), "102");
+    EXPECT_EQ(db.queryText("SELECT HO FROM WBT WHERE WNO='2'").value(), "1011");
+    EXPECT_TRUE(subjectExists(db, "1011"));
+    // A subject another copy deleted meanwhile is not "modified".
+    db.execute("DELETE FROM SUBT WHERE KNO='102'");
+    EXPECT_EQ(modifySubject(db, "102", input("103", "现金")).message, "科目“102”不存在!");
+}
+
 TEST_F(ChartTest, DeletingAnOnlyChildReturnsItsLinesToTheParent)
 {
     add("1001", "现金");
@@ -277,6 +296,33 @@ TEST_F(ChartTest, PasteRefusalsComeInTheirOrder)
     EXPECT_EQ(count("SELECT count(*) FROM SUBT"), before);
     db.execute("UPDATE SUBT SET OP='5' WHERE KNO='9-1'");
     EXPECT_EQ(pasteSubtree(db, SubtreeSource{"5", SubtreeKind::Copy}, "9-1"), "“9-1”科目为专用科目，不能粘贴!");
+}
+
+TEST_F(ChartTest, AMoveIsCheckedAgainWhenPastedAndCurrencySubjectsStay)
+{
+    add("5", "五");
+    add("5-1", "一");
+    add("6", "六");
+    add("7", "七");
+    db.execute("INSERT INTO WBT(WNO,NA,HO) VALUES('1','美元',NULL)");
+    add("8", "外币户", 2, "1");
+    ASSERT_EQ(checkSubtreeSource(db, "5", SubtreeKind::Move), std::nullopt);
+    // Another copy of the program posts to the child before the paste.
+    line("5-1", 9);
+    EXPECT_EQ(pasteSubtree(db, SubtreeSource{"5", SubtreeKind::Move}, "6"), "所选对象的子目本年度已有经济内容! 不能移动");
+    EXPECT_TRUE(subjectExists(db, "5-1"));
+    EXPECT_EQ(descendantCount(db, "6"), 0);
+    db.execute("DELETE FROM P0");
+    db.execute("UPDATE WBT SET HO='5-1'");
+    EXPECT_EQ(checkSubtreeSource(db, "5", SubtreeKind::Move), "所选对象的子目已被外币科目引用! 不能移动");
+    EXPECT_EQ(pasteSubtree(db, SubtreeSource{"5", SubtreeKind::Move}, "6"), "所选对象的子目已被外币科目引用! 不能移动");
+    ScriptedPrompt prompt;
+    EXPECT_EQ(deleteChildren(db, "5", prompt), "该科目的子科目已被外币科目引用，不能删除!");
+    EXPECT_TRUE(prompt.entries().empty());
+    // A copy leaves the source and its currency subject alone.
+    EXPECT_EQ(pasteSubtree(db, SubtreeSource{"5", SubtreeKind::Copy}, "7"), std::nullopt);
+    EXPECT_TRUE(subjectExists(db, "7-1"));
+    EXPECT_EQ(pasteSubtree(db, SubtreeSource{"5", SubtreeKind::Copy}, "8"), "目标科目已被指定为外币核算，不能粘贴!");
 }
 
 TEST_F(ChartTest, SubtreeSourcesAndDeletingChildren)

@@ -66,7 +66,9 @@ CSubjectDlg::CSubjectDlg(Database& db, Prompt& prompt, Mode mode, const QString&
         m_currency->setChecked(false);
     }
     m_quantity->setEnabled(!m_hasChildren);
-    m_currency->setEnabled(!m_hasChildren && m_currencyList->count() > 0);
+    // A subject that is a currency subject keeps the box usable, so it can be cleared even when no
+    // currency is left to choose.
+    m_currency->setEnabled(!m_hasChildren && (m_currencyList->count() > 0 || m_currency->isChecked()));
     updateKindFields();
     // Direction and width are the subject's column in its parent's multi-column ledger.
     m_debit->setEnabled(m_parentMultiColumn);
@@ -207,9 +209,9 @@ void CSubjectDlg::loadSubject()
         m_unit->setText(qtText(form->input.unit));
     } else if (form->input.kind == 2) {
         m_currency->setChecked(true);
-        const int index = m_currencyList->findData(qtText(form->input.unit));
-        if (index >= 0)
-            m_currencyList->setCurrentIndex(index);
+        // A currency that is gone stays unchosen: confirming then says so instead of quietly
+        // taking another currency.
+        m_currencyList->setCurrentIndex(m_currencyList->findData(qtText(form->input.unit)));
     }
     m_multiColumn->setChecked(form->input.multiColumn);
     if (form->input.direction == 1)

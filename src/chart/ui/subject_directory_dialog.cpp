@@ -190,8 +190,9 @@ void CSubjectDirectoryDlg::refocusCodeBox()
 
 void CSubjectDirectoryDlg::showTypedCode()
 {
+    // The code box holds the code of the level shown: a code typed or chosen there shows that
+    // code's level, its children ("1002" and "1002-" alike).
     QString typed = m_codeBox->currentText().trimmed();
-    const bool children = typed.endsWith(QLatin1Char('-'));
     while (typed.endsWith(QLatin1Char('-')))
         typed.chop(1);
     if (typed.isEmpty()) {
@@ -202,7 +203,7 @@ void CSubjectDirectoryDlg::showTypedCode()
     const std::string code = typed.toStdString();
     try {
         std::optional<std::string> refusal = checkSubjectExists(m_db, code);
-        if (!refusal && children)
+        if (!refusal)
             refusal = checkEnterChildren(m_db, code);
         if (refusal) {
             m_prompt.warn(*refusal);
@@ -213,10 +214,7 @@ void CSubjectDirectoryDlg::showTypedCode()
         warnDatabaseError(m_prompt, error, m_db);
         return;
     }
-    if (children)
-        showLevel(typed);
-    else
-        showLevel(qtText(parentSubjectCode(code)), typed);
+    showLevel(typed);
     m_list->setFocus();
 }
 

@@ -192,34 +192,37 @@ private slots:
         QCOMPARE(prompt.entries().front().icon, Icon::Exclamation);
     }
 
-    void aTypedCodeShowsTheLevelThatHoldsIt()
+    void aTypedOrChosenCodeShowsThatCodesLevel()
     {
         ScriptedPrompt prompt;
         CSubjectDirectoryDlg dialog(m_db, prompt);
         QLineEdit* edit = dialog.codeBox()->lineEdit();
         edit->clear();
-        QTest::keyClicks(edit, QStringLiteral("1002-2"));
+        QTest::keyClicks(edit, QStringLiteral("1002"));
         QTest::keyClick(edit, Qt::Key_Return);
         QCOMPARE(dialog.levelCode(), QStringLiteral("1002"));
-        QCOMPARE(dialog.selectedCode(), QStringLiteral("1002-2"));
+        QCOMPARE(dialog.selectedCode(), QStringLiteral("1002-1"));
         QCOMPARE(dialog.codeBox()->currentText(), QStringLiteral("1002"));
 
-        // A code ending in "-" shows its children.
+        // "7-1-" alike.
         edit->clear();
         QTest::keyClicks(edit, QStringLiteral("7-1-"));
         QTest::keyClick(edit, Qt::Key_Return);
         QCOMPARE(dialog.levelCode(), QStringLiteral("7-1"));
         QCOMPARE(dialog.selectedCode(), QStringLiteral("7-1-1"));
-        // The drop-down holds the levels on the way down.
+        // The drop-down holds the levels on the way down; choosing one shows it.
         QCOMPARE(dialog.codeBox()->count(), 2);
         QCOMPARE(dialog.codeBox()->itemText(0), QStringLiteral("7"));
+        dialog.codeBox()->setCurrentIndex(0);
+        emit dialog.codeBox()->activated(0);
+        QCOMPARE(dialog.levelCode(), QStringLiteral("7"));
+        QCOMPARE(dialog.selectedCode(), QStringLiteral("7-1"));
 
         // Keys that reach the code box itself (a click on it gives it the focus) work alike.
         edit->clear();
-        QTest::keyClicks(dialog.codeBox(), QStringLiteral("1002-1"));
+        QTest::keyClicks(dialog.codeBox(), QStringLiteral("1002"));
         QTest::keyClick(dialog.codeBox(), Qt::Key_Return);
         QCOMPARE(dialog.levelCode(), QStringLiteral("1002"));
-        QCOMPARE(dialog.selectedCode(), QStringLiteral("1002-1"));
 
         // A code that does not exist is named, and nothing moves.
         edit->clear();
