@@ -1,5 +1,7 @@
 #include "common/csv.h"
 
+#include "common/text.h"
+
 namespace kszw {
 
 CsvReadResult readCsv(std::string_view text)
@@ -71,6 +73,34 @@ CsvReadResult readCsv(std::string_view text)
         result.records.push_back(std::move(record));
     }
     return result;
+}
+
+CsvTable readCsvTable(std::string_view text, const std::vector<std::string>& columns)
+{
+    CsvTable table;
+    CsvReadResult csv = readCsv(text);
+    if (!csv.error.empty()) {
+        table.errorLine = csv.errorLine;
+        table.error = "CSV 格式错误：" + csv.error;
+        return table;
+    }
+    if (csv.records.empty()) {
+        table.error = "文件为空，没有表头行！";
+        return table;
+    }
+    std::vector<std::string> header;
+    for (const std::string& field : csv.records.front().fields)
+        header.push_back(toLowerAscii(trimWhitespace(field)));
+    if (header != columns) {
+        std::string expected;
+        for (const std::string& column : columns)
+            expected += (expected.empty() ? "" : ",") + column;
+        table.errorLine = csv.records.front().line;
+        table.error = "表头应为：" + expected;
+        return table;
+    }
+    table.records.assign(csv.records.begin() + 1, csv.records.end());
+    return table;
 }
 
 std::string csvField(std::string_view field)

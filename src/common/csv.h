@@ -23,6 +23,15 @@ struct CsvReadResult {
 // Splits the text into records; blank lines are skipped.
 CsvReadResult readCsv(std::string_view text);
 
+// An import file: a header row that names exactly these columns (case-blind), then the records.
+// On success the records after the header; otherwise the line and the reason the file is refused.
+struct CsvTable {
+    std::vector<CsvRecord> records;
+    int errorLine = 0;
+    std::string error; // empty when the file was read
+};
+CsvTable readCsvTable(std::string_view text, const std::vector<std::string>& columns);
+
 // One field as CSV writes it: quoted when it holds a comma, a quote or a line break.
 std::string csvField(std::string_view field);
 // A whole record, fields joined by commas, without the line end.

@@ -405,7 +405,7 @@ TEST_F(VoucherTest, TwoCopiesSavingTheSameNumberCannotBothSucceed)
     EXPECT_EQ(count("SELECT count(*) FROM P0 WHERE CER='0042'"), 2);
 }
 
-TEST_F(VoucherTest, DeletingAskesAndRefusesReviewedAndForeignVouchers)
+TEST_F(VoucherTest, DeletingAsksAndRefusesReviewedAndForeignVouchers)
 {
     ASSERT_EQ(save(*voucher, "20260310", "0001"), voucher_result::kOk);
     CVoucher target(env, clock);

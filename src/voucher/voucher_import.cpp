@@ -1,0 +1,182 @@
+#include "voucher/voucher_import.h"
+
+#include "chart/subjects.h"
+#include "common/csv.h"
+#include "common/prompt.h"
+#include "common/text.h"
+#include "formula/format_number.h"
+#include "formview/input_spec.h"
+#include "session/kszw_env.h"
+#include "store/transaction.h"
+#include "voucher/voucher.h"
+
+#include <cmath>
+#include <optional>
+
+namespace kszw {
+
+namespace {
+
+const std::vector<std::string> kColumns = {"date",    "number", "attachments", "summary",
+                                           "subject", "debit",  "credit",      "quantity"};
+
+// The message of a question or warning, without the question's own ending.
+class CapturingPrompt : public Prompt {
+public:
+    std::string message;
+    void tell(std::string_view text, Icon, std::string_view) override { message = std::string(text); }
+    Answer ask(std::string_view text, Buttons, Answer, Icon, std::string_view) override
+    {
+        message = std::string(text);
+        const size_t question = message.find("\n需要返回修改吗？");
+        if (question != std::string::npos)
+            message.erase(question);
+        return Answer::No;
+    }
+};
+
+// A plain decimal number (digits, one point, a leading minus); nothing otherwise. Empty is 0.
+std::optional<double> decimalNumber(std::string_view text)
+{
+    const std::string value = replaceAll(trimWhitespace(text), "−", "-");
+    if (value.empty())
+        return 0.0;
+    size_t i = value[0] == '-' ? 1 : 0;
+    bool digit = false;
+    bool point = false;
+    for (; i < value.size(); ++i) {
+        if (value[i] >= '0' && value[i] <= '9')
+            digit = true;
+        else if (value[i] == '.' && !point)
+            point = true;
+        else
+            return std::nullopt;
+    }
+    if (!digit)
+        return std::nullopt;
+    return ReadNumber(value);
+}
+
+struct Group {
+    int firstLine = 0;
+    std::string date;
+    std::string number;
+    std::string attachments;
+    std::vector<const CsvRecord*> rows;
+};
+
+} // namespace
+
+std::string VoucherImportRefusal::text() const
+{
+    return line > 0 ? format("第 %d 行：", line) + message : message;
+}
+
+VoucherImportResult importVouchers(CKszwEnv& env, const Clock& clock, std::string_view csvText)
+{
+    VoucherImportResult result;
+    const CsvTable table = readCsvTable(csvText, kColumns);
+    if (!table.error.empty()) {
+        result.refusals.push_back({table.errorLine, table.error});
+        return result;
+    }
+    // Consecutive rows of one date and number make one voucher.
+    std::vector<Group> groups;
+    for (const CsvRecord& record : table.records) {
+        if (record.fields.size() != kColumns.size()) {
+            result.refusals.push_back({record.line, format("应有 %d 列，实有 %d 列！", static_cast<int>(kColumns.size()),
+                                                           static_cast<int>(record.fields.size()))});
+            continue;
+        }
+        const std::string date = trimWhitespace(record.fields[0]);
+        const std::string number = toUpperAscii(trimWhitespace(record.fields[1]));
+        if (groups.empty() || groups.back().date != date || groups.back().number != number)
+            groups.push_back({record.line, date, number, trimWhitespace(record.fields[2]), {}});
+        groups.back().rows.push_back(&record);
+    }
+
+    Database& db = env.db();
+    Transaction transaction(db);
+    for (const Group& group : groups) {
+        const size_t refusedBefore = result.refusals.size();
+        auto refuse = [&result](int line, std::string message) { result.refusals.push_back({line, std::move(message)}); };
+        if (group.date.size() != 8 || !isAllDigits(group.date))
+            refuse(group.firstLine, "日期应为年月日八位数字（如20260315）！");
+        // The cells take what the entry view's cells take.
+        if (!group.number.empty() && (group.number.size() > 4 || !AllMatchClass("CHAR_DIGIT", group.number)))
+            refuse(group.firstLine, "凭证号只能是至多4位的字母和数字！");
+        if (!group.attachments.empty() && !isAllDigits(group.attachments))
+            refuse(group.firstLine, "附件数只能是不小于0的整数！");
+
+        CVoucher voucher(env, clock);
+        voucher.lines.clear();
+        for (const CsvRecord* row : group.rows) {
+            const std::string summary = trimWhitespace(row->fields[3]);
+            const std::string subject = trimWhitespace(row->fields[4]);
+            const std::optional<double> debit = decimalNumber(row->fields[5]);
+            const std::optional<double> credit = decimalNumber(row->fields[6]);
+            const std::optional<double> quantity = decimalNumber(row->fields[7]);
+            if (gbkLength(summary) > 40)
+                refuse(row->line, "摘要不能超过40个字节（20个汉字）！");
+            else if (summary.find_first_of("|[]'\"") != std::string::npos)
+                refuse(row->line, "摘要中不能有 | [ ] ' \" 这些字符！");
+            if (!debit || !credit || !quantity) {
+                refuse(row->line, "金额和数量只能是数字！");
+                continue;
+            }
+            // Amounts are kept to the cent, rounded half away from zero: spreadsheet arithmetic
+            // leaves tails such as 99.999995.
+            const double debitCents = ReadNumber(FixedText(*debit, 2));
+            const double creditCents = ReadNumber(FixedText(*credit, 2));
+            if (std::fabs(debitCents) <= 0.00001 && std::fabs(creditCents) <= 0.00001) {
+                refuse(row->line, "借方和贷方金额都为空！");
+                continue;
+            }
+            const std::optional<SubjectAttributes> attributes = subjectAttributes(db, subject);
+            if (!attributes)
+                refuse(row->line, "科目“" + subject + "”不存在!");
+            else if (descendantCount(db, subject) > 0)
+                refuse(row->line, "科目“" + subject + "”不是最低明细科目，不能记帐！");
+            else if (attributes->reserved())
+                refuse(row->line, "“" + subject + "”科目为专用科目，不能在本软件中记帐！");
+            VoucherLine line;
+            line[VoucherLine::Summary] = summary;
+            line[VoucherLine::Subject] = subject;
+            if (std::fabs(debitCents) > 0.00001)
+                line[VoucherLine::Debit] = FixedText(debitCents, 2);
+            else
+                line[VoucherLine::Credit] = FixedText(creditCents, 2);
+            line[VoucherLine::Quantity] = RemoveGroupCommas(FormatNumber(*quantity, 0, 0, 6));
+            voucher.lines.push_back(line);
+        }
+        if (result.refusals.size() > refusedBefore || voucher.lines.empty())
+            continue;
+
+        voucher.head = {group.date.substr(0, 4), group.date.substr(4, 2), group.date.substr(6, 2), group.number,
+                        group.attachments.empty() ? std::string("0") : group.attachments};
+        CapturingPrompt prompt;
+        int classLength = 0;
+        // An empty number is generated; anything wrong with the head is refused with its message.
+        if (voucher.CheckHead(classLength, true, true, 0, prompt) != voucher_result::kOk) {
+            refuse(group.firstLine, prompt.message);
+            continue;
+        }
+        const int stored = voucher.Store(true, "", "", static_cast<int>(ReadNumber(voucher.head[kHeadAttachments])));
+        switch (stored) {
+        case voucher_result::kOk:
+            ++result.vouchers;
+            result.lines += static_cast<int>(voucher.lines.size());
+            break;
+        case voucher_result::kDuplicate: refuse(group.firstLine, "凭证重号：" + voucher.CER + "！"); break;
+        case voucher_result::kMonthClosed: refuse(group.firstLine, "不能在已月结月份内增加凭证！"); break;
+        default: refuse(group.firstLine, "凭证未能存入！"); break;
+        }
+    }
+    if (!result.refusals.empty())
+        return result; // the transaction rolls everything back
+    transaction.commit();
+    result.ok = true;
+    return result;
+}
+
+} // namespace kszw

@@ -1,0 +1,104 @@
+// Importing vouchers: the entry view's checks and store, all or nothing, every refusal named.
+#include "voucher/voucher_fixture.h"
+#include "voucher/voucher_import.h"
+
+namespace kszw::test {
+namespace {
+
+constexpr const char* kHeader = "date,number,attachments,summary,subject,debit,credit,quantity\n";
+
+std::vector<std::string> texts(const VoucherImportResult& result)
+{
+    std::vector<std::string> all;
+    for (const VoucherImportRefusal& refusal : result.refusals)
+        all.push_back(refusal.text());
+    return all;
+}
+
+TEST_F(VoucherTest, RowsOfOneDateAndNumberFormOneVoucherAndAnEmptyNumberIsGenerated)
+{
+    const std::string csv = std::string(kHeader) +
+                            "20260305,1,2,提取现金,1001,500,,\n"
+                            "20260305,1,2,提取现金,1002-1,,500,\n"
+                            "20260306,,0,购入原材料,1403,2500,,5\n"
+                            "20260306,,0,购入原材料,2202,,2500,\n"
+                            "20260307,3,,报销差旅费,6602,99.999995,,\n"
+                            "20260307,3,,报销差旅费,1001,,100,\n";
+    VoucherImportResult result = importVouchers(env, clock, csv);
+    ASSERT_TRUE(result.ok) << (result.refusals.empty() ? "" : result.refusals[0].text());
+    EXPECT_EQ(result.vouchers, 3);
+    EXPECT_EQ(result.lines, 6);
+    EXPECT_EQ(count("SELECT count(*) FROM CERDIR WHERE T='20260305' AND CER='0001' AND PN=2 AND MK='2'"), 1);
+    // The empty number got the next free one of March.
+    EXPECT_EQ(count("SELECT count(*) FROM CERDIR WHERE T='20260306' AND CER='0002'"), 1);
+    EXPECT_EQ(count("SELECT count(*) FROM P0 WHERE KNO='1403' AND NU=5 AND MY=2500 AND F=1"), 1);
+    // 99.999995 is the cent it rounds to, so the voucher is balanced.
+    EXPECT_EQ(count("SELECT count(*) FROM P0 WHERE KNO='6602' AND MY=100"), 1);
+    EXPECT_EQ(env.db().queryText("SELECT MK FROM CERDIR WHERE T='20260307'").value(), "2");
+}
+
+TEST_F(VoucherTest, EveryRefusedLineIsNamedAndNothingIsWritten)
+{
+    const std::string longSummary(41, 'x');
+    const std::string csv = std::string(kHeader) +
+                            "20260305,1,0,好的,1001,5,,\n"
+                            "20260305,1,0,好的,1002-1,,5,\n"
+                            "20260306,2,0,非末级,1002,5,,\n"
+                            "20260306,2,0," + longSummary + ",1001,,5,\n"
+                            "20260307,3,0,无此科目,9999,5,,\n"
+                            "20260307,3,0,空行,1001,,,\n"
+                            "2026038,4,0,坏日期,1001,5,,\n"
+                            "20260309,4x5,0,坏号,1001,5,,\n"
+                            "20260310,6,-1,负附件,1001,5,,\n"
+                            "20260311,7,0,坏金额,1001,5元,,\n"
+                            "20270101,8,0,年外,1001,5,,\n"
+                            "20270101,8,0,年外,1002-1,,5,\n";
+    VoucherImportResult result = importVouchers(env, clock, csv);
+    EXPECT_FALSE(result.ok);
+    EXPECT_EQ(texts(result), (std::vector<std::string>{
+                                 "第 4 行：科目“1002”不是最低明细科目，不能记帐！",
+                                 "第 5 行：摘要不能超过40个字节（20个汉字）！",
+                                 "第 6 行：科目“9999”不存在!",
+                                 "第 7 行：借方和贷方金额都为空！",
+                                 "第 8 行：日期应为年月日八位数字（如20260315）！",
+                                 "第 9 行：凭证号只能为数字！",
+                                 "第 10 行：附件数只能是不小于0的整数！",
+                                 "第 11 行：金额和数量只能是数字！",
+                                 "第 12 行：凭证制作时间不在本年度内！",
+                             }));
+    EXPECT_EQ(count("SELECT count(*) FROM CERDIR"), 0);
+    EXPECT_EQ(count("SELECT count(*) FROM P0"), 0);
+}
+
+TEST_F(VoucherTest, ADuplicateAndAClosedMonthAreRefusedByTheStore)
+{
+    ASSERT_EQ(save(*voucher, "20260305", "0001"), voucher_result::kOk);
+    env.db().execute("UPDATE SYSTAB SET MM=1");
+    const std::string csv = std::string(kHeader) +
+                            "20260310,0001,0,重号,1001,5,,\n"
+                            "20260310,0001,0,重号,1002-1,,5,\n"
+                            "20260120,0002,0,已结月,1001,5,,\n";
+    VoucherImportResult result = importVouchers(env, clock, csv);
+    EXPECT_EQ(texts(result), (std::vector<std::string>{"第 2 行：凭证重号：0001！",
+                                                       "第 4 行：不能在已月结月份内增加凭证！"}));
+    EXPECT_EQ(count("SELECT count(*) FROM CERDIR"), 1);
+}
+
+TEST_F(VoucherTest, ClassNumbersAreUpperCasedAndCheckedAgainstTheClasses)
+{
+    env.db().execute("INSERT INTO CERCLS(CNO,NA) VALUES('A','现金')");
+    const std::string csv = std::string(kHeader) +
+                            "20260305,a12,0,收,1001,5,,\n"
+                            "20260305,a12,0,收,1002-1,,5,\n"
+                            "20260306,b1,0,无类,1001,5,,\n";
+    VoucherImportResult result = importVouchers(env, clock, csv);
+    EXPECT_EQ(texts(result), std::vector<std::string>{"第 4 行：无此凭证分类号！"});
+    EXPECT_EQ(count("SELECT count(*) FROM CERDIR"), 0);
+    VoucherImportResult good = importVouchers(env, clock, std::string(kHeader) + "20260305,a12,0,收,1001,5,,\n"
+                                                                                 "20260305,a12,0,收,1002-1,,5,\n");
+    ASSERT_TRUE(good.ok);
+    EXPECT_EQ(count("SELECT count(*) FROM CERDIR WHERE CER='A012'"), 1);
+}
+
+} // namespace
+} // namespace kszw::test
