@@ -10,12 +10,15 @@
 #include "cli/commands.h"
 #include "cli/options.h"
 #include "common/clock.h"
+#include "common/dates.h"
 #include "common/text.h"
 #include "session/kszw_env.h"
 #include "session/operators.h"
 #include "session/rights.h"
 #include "session/user_settings.h"
+#include "voucher/voucher_import.h"
 
+#include <array>
 #include <cstdio>
 #include <filesystem>
 
@@ -126,7 +129,114 @@ bool administration(const std::string& file, Prompt& prompt)
     return replaceOperatorRights(admin.db(), "103", working, prompt);
 }
 
-// The bookkeeper's part: the chart and the opening balances.
+// A small, repeatable sequence of numbers for the demo's amounts.
+class DemoNumbers {
+public:
+    int next(int low, int high)
+    {
+        m_state = m_state * 6364136223846793005ULL + 1442695040888963407ULL;
+        return low + static_cast<int>((m_state >> 33) % static_cast<unsigned long long>(high - low + 1));
+    }
+
+private:
+    unsigned long long m_state = 20260101;
+};
+
+// An amount in cents as the file writes it in yuan.
+std::string money(long long cents)
+{
+    return format("%lld.%02lld", cents / 100, cents % 100);
+}
+
+// The year's vouchers so far, as the bookkeeper enters them day by day: cash, sales with their
+// output tax, receipts, purchases of material in tons with their input tax, payments, expenses by
+// kind, material issued to production, wages and depreciation at month end.
+std::string demoVouchers(int year, const CivilDate& today)
+{
+    std::string csv = "date,number,attachments,summary,subject,debit,credit,quantity\n";
+    DemoNumbers random;
+    const char* customers[] = {"1122-1", "1122-2", "1122-3"};
+    const char* suppliers[] = {"2202-1", "2202-2"};
+    const char* expenses[] = {"6602-1", "6602-2"};
+    const char* expenseNames[] = {"购买办公用品", "报销差旅费"};
+    const int lastMonth = today.year > year ? 12 : today.year < year ? 0 : today.month;
+    for (int month = 1; month <= lastMonth; ++month) {
+        const int lastDay = today.year == year && month == today.month ? today.day : daysInMonth(year, month);
+        int number = 0;
+        auto voucher = [&](int day, const std::vector<std::array<std::string, 5>>& lines) {
+            if (day > lastDay)
+                return;
+            const std::string date = format("%04d%02d%02d", year, month, day);
+            const std::string cer = std::to_string(++number);
+            const std::string attachments = std::to_string(random.next(0, 3));
+            for (const auto& line : lines)
+                csv += date + "," + cer + "," + attachments + "," + line[0] + "," + line[1] + "," + line[2] + ","
+                       + line[3] + "," + line[4] + "\n";
+        };
+        for (int day = 1; day <= 28; day += 1) {
+            switch (random.next(0, 5)) {
+            case 0: {
+                const long long cash = random.next(20, 100) * 10000LL;
+                voucher(day, {{{"提取现金", "1001", money(cash), "", ""}, {"提取现金", "1002-1", "", money(cash), ""}}});
+                break;
+            }
+            case 1: {
+                const long long revenue = random.next(100, 900) * 100000LL;
+                const long long tax = (revenue * 13 + 50) / 100;
+                const char* customer = customers[random.next(0, 2)];
+                voucher(day, {{{"销售产品", customer, money(revenue + tax), "", ""},
+                               {"销售产品", "6001", "", money(revenue), ""},
+                               {"销项税额", "2221-1-2", "", money(tax), ""}}});
+                break;
+            }
+            case 2: {
+                const long long received = random.next(50, 500) * 100000LL;
+                voucher(day, {{{"收回货款", "1002-1", money(received), "", ""},
+                               {"收回货款", customers[random.next(0, 2)], "", money(received), ""}}});
+                break;
+            }
+            case 3: {
+                const int tons = random.next(2, 8);
+                const long long price = random.next(48, 55) * 10000LL; // yuan a ton, in cents
+                const long long cost = tons * price;
+                const long long tax = (cost * 13 + 50) / 100;
+                voucher(day, {{{"购入钢材", "1403", money(cost), "", std::to_string(tons)},
+                               {"进项税额", "2221-1-1", money(tax), "", ""},
+                               {"购入钢材", suppliers[random.next(0, 1)], "", money(cost + tax), ""}}});
+                break;
+            }
+            case 4: {
+                const long long paid = random.next(100, 400) * 100000LL;
+                voucher(day, {{{"支付货款", suppliers[random.next(0, 1)], money(paid), "", ""},
+                               {"支付货款", "1002-2", "", money(paid), ""}}});
+                break;
+            }
+            default: {
+                const int kind = random.next(0, 1);
+                const long long spent = random.next(80, 3000) * 100LL;
+                voucher(day, {{{expenseNames[kind], expenses[kind], money(spent), "", ""},
+                               {expenseNames[kind], "1001", "", money(spent), ""}}});
+                break;
+            }
+            }
+            if (random.next(0, 2) == 0)
+                ++day; // not every day has a voucher
+        }
+        // Month end: material to production, wages, depreciation.
+        const int issued = random.next(3, 6);
+        voucher(28, {{{"领用钢材", "5001", money(issued * 500000LL), "", ""},
+                      {"领用钢材", "1403", "", money(issued * 500000LL), std::to_string(issued)}}});
+        voucher(28, {{{"计提工资", "5001", "32000.00", "", ""},
+                      {"计提工资", "6602-3", "18000.00", "", ""},
+                      {"计提工资", "2211", "", "50000.00", ""}}});
+        voucher(28, {{{"计提折旧", "5101", "2500.00", "", ""},
+                      {"计提折旧", "6602-4", "800.00", "", ""},
+                      {"计提折旧", "1602", "", "3300.00", ""}}});
+    }
+    return csv;
+}
+
+// The bookkeeper's part: the chart, the opening balances and the vouchers.
 bool bookkeeping(const std::string& file, Prompt& prompt)
 {
     CKszwEnv keeper;
@@ -138,6 +248,10 @@ bool bookkeeping(const std::string& file, Prompt& prompt)
     ImportResult opening = importOpeningBalances(keeper.db(), kDemoOpening);
     if (!opening.ok)
         return fail("年初科目余额", opening.text());
+    SystemClock clock;
+    const VoucherImportResult vouchers = importVouchers(keeper, clock, demoVouchers(keeper.year(), clock.today()));
+    if (!vouchers.ok)
+        return fail("记帐凭证", vouchers.refusals.empty() ? std::string() : vouchers.refusals.front().text());
     return true;
 }
 

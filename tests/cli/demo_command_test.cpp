@@ -40,6 +40,12 @@ TEST(CliDemo, MakesABalancedSetWithAReviewerAndAChart)
     EXPECT_DOUBLE_EQ(top.debitTotal, 1110000.0);
     EXPECT_DOUBLE_EQ(top.creditTotal, 1110000.0);
     EXPECT_DOUBLE_EQ(openingBalance(db, "1403")->quantity, 12.0);
+    // The year's vouchers so far, by 102, all balanced; every line on a usable subject.
+    EXPECT_GT(db.queryLong("SELECT count(*) FROM CERDIR"), 200);
+    EXPECT_EQ(db.queryLong("SELECT count(*) FROM CERDIR WHERE MK<>'2' OR OPP<>'102'"), 0);
+    EXPECT_EQ(db.queryLong("SELECT count(*) FROM P0 WHERE RN>0 AND trim(KNO) NOT IN (SELECT trim(KNO) FROM SUBT)"), 0);
+    EXPECT_NEAR(db.queryDouble("SELECT sum(F*MY) FROM P0 WHERE RN>0").value(), 0.0, 0.001);
+    EXPECT_GT(db.queryLong("SELECT count(*) FROM P0 WHERE trim(KNO)='1403' AND RN>0 AND NU>0"), 10);
     // A second demo into the same folder is refused: it is an account set already.
     EXPECT_EQ(test::runCommand(shellQuote(KSZW_CLI_PATH) + " demo " + shellQuote(dir.file("demo")) + " 2>&1", output), 1);
     EXPECT_EQ(output, "该路径已被岚屿穗用户使用！\n");
