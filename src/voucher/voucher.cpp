@@ -178,23 +178,14 @@ void CVoucher::LoadLines()
     }
 }
 
-VoucherClassList CVoucher::GetClassList()
+ClassList CVoucher::GetClassList()
 {
-    VoucherClassList classes;
-    if (db().queryLong("SELECT COUNT(*) FROM CERCLS") == 0)
-        return classes;
-    KS_Dbset rows(db());
-    for (rows.open("SELECT TRIM(CNO) FROM CERCLS"); !rows.isEOF(); rows.moveNext()) {
-        classes.codes.push_back(rows.textAt(0));
-        classes.joined += rows.textAt(0) + " ";
-    }
-    classes.codeLength = static_cast<int>(classes.joined.size() / classes.codes.size()) - 1;
-    return classes;
+    return classList(db());
 }
 
 int CVoucher::ParseNumber(int& classLength, std::string& number, bool)
 {
-    const VoucherClassList classes = GetClassList();
+    const ClassList classes = GetClassList();
     classLength = classes.codeLength;
     const int p = classLength;
     if (p == 0) {

@@ -8,6 +8,8 @@
 // class and per accounting month, and a number is unique within the accounting month of its date.
 #pragma once
 
+#include "voucher/voucher_classes.h"
+
 #include <array>
 #include <optional>
 #include <string>
@@ -36,14 +38,6 @@ struct VoucherLine {
 
 // The head cells as typed: year, month, day, number, attachments.
 enum HeadCell { kHeadYear = 0, kHeadMonth = 1, kHeadDay = 2, kHeadNumber = 3, kHeadAttachments = 4 };
-
-// The voucher classes of the year (CERCLS): the codes, joined each followed by a blank, and the
-// code length (0 without classes).
-struct VoucherClassList {
-    std::vector<std::string> codes;
-    std::string joined;
-    int codeLength = 0;
-};
 
 // Totals of the lines: a line counts with its debit when that is present, else with its credit.
 struct VoucherTotals {
@@ -108,7 +102,7 @@ public:
     int CountHeaders();
     int CountLines();
     void LoadLines();
-    VoucherClassList GetClassList();
+    ClassList GetClassList();
     // ParseNumber: 1 or a negative code; the number text is normalised in place.
     int ParseNumber(int& classLength, std::string& number, bool allowEmpty);
     // CheckDate: 1, -1 (outside the year), -2 (month), -3 (day), -4 (closed month); sets T.

@@ -60,7 +60,7 @@ TEST_F(VoucherTest, NumbersAreParsedWithClasses)
         EXPECT_EQ(length, 1);
         EXPECT_EQ(number, c.normalised) << c.typed;
     }
-    EXPECT_EQ(voucher->GetClassList().joined, "A B ");
+    EXPECT_EQ(voucher->GetClassList().list, "A B ");
 }
 
 TEST_F(VoucherTest, TheHeadIsCheckedWithTheMessageOfTheFirstFault)
