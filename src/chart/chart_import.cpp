@@ -1,5 +1,7 @@
 #include "chart/chart_import.h"
 
+#include "chart/currencies.h"
+#include "chart/exchange_rates.h"
 #include "chart/opening_balances.h"
 #include "chart/subject_codes.h"
 #include "chart/subjects.h"
@@ -17,6 +19,8 @@ namespace {
 
 const std::vector<std::string> kSubjectColumns = {"code", "name", "kind", "unit", "multi_column", "direction", "width"};
 const std::vector<std::string> kOpeningColumns = {"code", "direction", "amount", "quantity"};
+const std::vector<std::string> kCurrencyColumns = {"code", "name", "gain_loss_subject"};
+const std::vector<std::string> kRateColumns = {"currency", "date", "foreign", "local"};
 
 ImportResult refuse(int line, std::string message)
 {
@@ -46,6 +50,23 @@ std::optional<ImportResult> readRecords(std::string_view text, const std::vector
     }
     records.assign(csv.records.begin() + 1, csv.records.end());
     return std::nullopt;
+}
+
+// The refusal of a record whose number of fields is not the header's; nothing when it fits.
+std::optional<ImportResult> checkFieldCount(const CsvRecord& record, const std::vector<std::string>& columns)
+{
+    if (record.fields.size() == columns.size())
+        return std::nullopt;
+    return refuse(record.line, format("应有 %d 列，实有 %d 列！", static_cast<int>(columns.size()),
+                                      static_cast<int>(record.fields.size())));
+}
+
+ImportResult imported(int rows)
+{
+    ImportResult result;
+    result.ok = true;
+    result.rows = rows;
+    return result;
 }
 
 // A whole number written with digits (and a leading minus); nothing otherwise.
@@ -224,6 +245,58 @@ ImportResult importOpeningBalances(Database& db, std::string_view csvText)
     result.ok = true;
     result.rows = written;
     return result;
+}
+
+ImportResult importCurrencies(Database& db, std::string_view csvText)
+{
+    std::vector<CsvRecord> records;
+    if (std::optional<ImportResult> refused = readRecords(csvText, kCurrencyColumns, records))
+        return *refused;
+    Transaction transaction(db);
+    int written = 0;
+    for (const CsvRecord& record : records) {
+        if (std::optional<ImportResult> refused = checkFieldCount(record, kCurrencyColumns))
+            return *refused;
+        const CurrencyResult result = addCurrency(db, {record.fields[0], record.fields[1], record.fields[2]});
+        if (!result.ok)
+            return refuse(record.line, result.message);
+        ++written;
+    }
+    transaction.commit();
+    return imported(written);
+}
+
+ImportResult importRates(Database& db, const RateYear& year, std::string_view csvText)
+{
+    std::vector<CsvRecord> records;
+    if (std::optional<ImportResult> refused = readRecords(csvText, kRateColumns, records))
+        return *refused;
+    Transaction transaction(db);
+    int written = 0;
+    for (const CsvRecord& record : records) {
+        if (std::optional<ImportResult> refused = checkFieldCount(record, kRateColumns))
+            return *refused;
+        const std::string typedCode = trimWhitespace(record.fields[0]);
+        const std::optional<std::string> code = canonicalCurrencyCode(typedCode);
+        if (!code)
+            return refuse(record.line, "币种代码“" + typedCode + "”不合法，应为正整数！");
+        const std::string date = trimWhitespace(record.fields[1]);
+        if (date.size() != 8 || !isAllDigits(date))
+            return refuse(record.line, "日期“" + date + "”不合法，应为YYYYMMDD格式的8位数字！");
+        // The date's parts go through the dialog's checks of year, month and day.
+        RateInput input;
+        input.year = date.substr(0, 4);
+        input.month = date.substr(4, 2);
+        input.day = date.substr(6, 2);
+        input.foreign = record.fields[2];
+        input.local = record.fields[3];
+        const RateResult result = addRate(db, year, *code, input);
+        if (!result.ok)
+            return refuse(record.line, result.message);
+        ++written;
+    }
+    transaction.commit();
+    return imported(written);
 }
 
 } // namespace kszw

@@ -4,7 +4,11 @@
 //
 //   subjects: code,name,kind,unit,multi_column,direction,width   (parents before children)
 //   opening:  code,direction,amount,quantity                      (direction 借/贷 or 1/-1)
+//   currencies: code,name,gain_loss_subject
+//   rates:    currency,date,foreign,local                         (date YYYYMMDD)
 #pragma once
+
+#include "chart/exchange_rates.h"
 
 #include <string>
 #include <string_view>
@@ -24,5 +28,9 @@ struct ImportResult {
 
 ImportResult importSubjects(Database& db, std::string_view csvText);
 ImportResult importOpeningBalances(Database& db, std::string_view csvText);
+// Currencies through the add operation of the currency dialog.
+ImportResult importCurrencies(Database& db, std::string_view csvText);
+// Rates through the add operation of the rate dialog; every date lies within the year (T1..T13).
+ImportResult importRates(Database& db, const RateYear& year, std::string_view csvText);
 
 } // namespace kszw

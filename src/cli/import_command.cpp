@@ -19,12 +19,18 @@ constexpr const char* kImportUsage = "import FILE --operator OP [--password P] K
 struct ImportKind {
     const char* name;
     const char* right; // the right of the dialog that enters the same data
-    ImportResult (*run)(Database&, std::string_view);
+    ImportResult (*run)(CKszwEnv&, std::string_view);
 };
 
 constexpr ImportKind kKinds[] = {
-    {"subjects", "0403", importSubjects},
-    {"opening", "0404", importOpeningBalances},
+    {"subjects", "0403", [](CKszwEnv& env, std::string_view csv) { return importSubjects(env.db(), csv); }},
+    {"opening", "0404", [](CKszwEnv& env, std::string_view csv) { return importOpeningBalances(env.db(), csv); }},
+    {"currencies", "0405", [](CKszwEnv& env, std::string_view csv) { return importCurrencies(env.db(), csv); }},
+    // Every rate lies within the year of the login.
+    {"rates", "0406",
+     [](CKszwEnv& env, std::string_view csv) {
+         return importRates(env.db(), RateYear{env.yearStart(), env.yearEnd()}, csv);
+     }},
 };
 
 } // namespace
@@ -44,7 +50,7 @@ int runImport(const Arguments& args)
         if (parsed.positional[1] == candidate.name)
             kind = &candidate;
     if (!kind)
-        return badUsage("unknown kind " + parsed.positional[1] + " (subjects, opening)", kImportUsage);
+        return badUsage("unknown kind " + parsed.positional[1] + " (subjects, opening, currencies, rates)", kImportUsage);
     std::ifstream in(parsed.positional[2], std::ios::binary);
     if (!in) {
         std::fprintf(stderr, "无法打开此文件！\n%s\n", parsed.positional[2].c_str());
@@ -58,7 +64,7 @@ int runImport(const Arguments& args)
         loginForCommand(parsed.positional[0], *op, parsed.option("--password").value_or(""), kind->right, prompt);
     if (!env)
         return 1;
-    ImportResult result = kind->run(env->db(), text.str());
+    ImportResult result = kind->run(*env, text.str());
     if (!result.ok) {
         std::fprintf(stderr, "%s: %s\n", parsed.positional[2].c_str(), terminalText(result.text()).c_str());
         return 1;

@@ -2,6 +2,8 @@
 #include "chart/chart_fixture.h"
 #include "chart/chart_import.h"
 #include "chart/chart_listing.h"
+#include "chart/currencies.h"
+#include "chart/exchange_rates.h"
 #include "chart/opening_balances.h"
 
 namespace kszw::test {
@@ -99,6 +101,62 @@ TEST_F(ChartTest, OpeningBalancesAreImportedAllOrNothing)
               "第 2 行：金额和数量只能是数字！");
     EXPECT_EQ(importOpeningBalances(db, "code,direction,amount,quantity\n1001,借,-5,\n").text(),
               "第 2 行：期初余额不能为负数，请用借贷方向表示余额的方向!");
+}
+
+TEST_F(ChartTest, CurrenciesAreImportedThroughTheAddOperationAllOrNothing)
+{
+    add("6603", "财务费用");
+    add("6603-1", "汇兑损益");
+    ImportResult result = importCurrencies(db, "code,name,gain_loss_subject\n"
+                                               "01,美元,6603-1\n"
+                                               "12,港币,6603-1\n");
+    ASSERT_TRUE(result.ok) << result.text();
+    EXPECT_EQ(result.rows, 2);
+    const std::vector<CurrencyLine> lines = listCurrencies(db);
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_EQ(lines[0].code, "1");
+    EXPECT_EQ(lines[1].text(), "12      港币            6603-1");
+
+    const std::pair<const char*, const char*> refusals[] = {
+        {"3,日元,6603-1\n4,欧元,6603\n", "第 3 行：汇兑损益科目不存在或非最低明细科目，请重输！"},
+        {"3,日元,6603-1\n3,日币,6603-1\n", "第 3 行：代码重复，请重输！"},
+        {"0,日元,6603-1\n", "第 2 行：币种代码不能为空或小于1，请重输！"},
+        {"3,日元\n", "第 2 行：应有 3 列，实有 2 列！"},
+    };
+    for (const auto& [rows, text] : refusals) {
+        EXPECT_EQ(importCurrencies(db, std::string("code,name,gain_loss_subject\n") + rows).text(), text) << rows;
+        EXPECT_EQ(count("SELECT count(*) FROM WBT"), 2) << rows;
+    }
+    EXPECT_EQ(importCurrencies(db, "code,name\n").text(), "第 1 行：表头应为：code,name,gain_loss_subject");
+}
+
+TEST_F(ChartTest, RatesAreImportedWithinTheYearAllOrNothing)
+{
+    add("6603", "汇兑损益");
+    ASSERT_TRUE(addCurrency(db, {"1", "美元", "6603"}).ok);
+    const RateYear year{"20260101", "20261231"};
+    ImportResult result = importRates(db, year, "currency,date,foreign,local\n"
+                                                "1,20260105,100,683.25\n"
+                                                "01,20260301,1,6.832512\n");
+    ASSERT_TRUE(result.ok) << result.text();
+    EXPECT_EQ(result.rows, 2);
+    const std::vector<RateLine> rates = listRates(db, "1");
+    ASSERT_EQ(rates.size(), 2u);
+    EXPECT_DOUBLE_EQ(rates[1].local, 6.832512);
+
+    const std::pair<const char*, const char*> refusals[] = {
+        {"1,20260401,1,6.9\n1,2026-05-01,1,6.9\n", "第 3 行：日期“2026-05-01”不合法，应为YYYYMMDD格式的8位数字！"},
+        {"1,20260401,1,6.9\n1,20260230,1,6.9\n", "第 3 行：设置的日期不合理，输入一数!"},
+        {"1,20270101,1,6.9\n", "第 2 行：所设置的时间已不在本年度的\r年初日与年末日之间，请重输!"},
+        {"1,20260105,1,6.9\n", "第 2 行：本次输入时间已有汇率，不允许重复设置，请重输！"},
+        {"2,20260401,1,6.9\n", "第 2 行：代码为“2”的外币币种不存在！"},
+        {"x,20260401,1,6.9\n", "第 2 行：币种代码“x”不合法，应为正整数！"},
+        {"1,20260401,0.0005,6.9\n", "第 2 行：外币数不合理，输入一数!"},
+    };
+    for (const auto& [rows, text] : refusals) {
+        EXPECT_EQ(importRates(db, year, std::string("currency,date,foreign,local\n") + rows).text(), text) << rows;
+        EXPECT_EQ(count("SELECT count(*) FROM WBR"), 2) << rows;
+    }
 }
 
 } // namespace
