@@ -10,7 +10,9 @@
 #include "app/ui/help_dialog.h"
 #include "app/ui/main_frame.h"
 #include "app/ui/placeholder_view.h"
+#include "chart/ui/currency_dialogs.h"
 #include "chart/ui/opening_balance_dialog.h"
+#include "chart/ui/rate_dialogs.h"
 #include "chart/ui/subject_directory_dialog.h"
 #include "chart/ui/subject_query_dialog.h"
 #include "common/prompt.h"
@@ -24,6 +26,7 @@
 #include "session/user_settings.h"
 #include "store/database_error.h"
 #include "store/error_messages.h"
+#include "voucher/ui/voucher_class_dialogs.h"
 
 #include <QApplication>
 #include <QFileInfo>
@@ -287,8 +290,14 @@ bool CKszwAppBooks::onCommand(int id)
     case cmd::kOpeningBalances:
         COpeningBalanceDlg::openOpeningBalances(env().db(), prompt(), mainFrame());
         return true;
-    case cmd::kCurrencies:
+    case cmd::kCurrencies: {
+        CCurrencyDirectoryDlg dialog(env().db(), prompt(), mainFrame());
+        dialog.exec();
+        return true;
+    }
     case cmd::kExchangeRates:
+        CRateDlg::openRates(env(), prompt(), clock(), mainFrame());
+        return true;
     case cmd::kCarryForward:
     case cmd::kCopySets:
         notYetAvailable(id);
@@ -309,8 +318,10 @@ bool CKszwApp::onCommand(int id)
     case cmd::kMultiColumnLedger: openView(ViewKind::MultiColumnLedger); return true;
     case cmd::kQuantityLedger:
     case cmd::kCurrencyLedger: openView(ViewKind::QuantityLedger); return true;
-    case cmd::kMonthClose:
     case cmd::kVoucherClasses:
+        CVoucherClassListDlg::openClasses(env().db(), prompt(), mainFrame());
+        return true;
+    case cmd::kMonthClose:
     case cmd::kTemplateDirectory:
     case cmd::kTemplateEntries:
     case cmd::kTemplateVariables:

@@ -217,9 +217,9 @@ private slots:
     {
         auto app = loggedIn(QStringLiteral("102"));
         QVERIFY(app);
-        app->mainFrame()->runCommand(cmd::kCurrencies);
-        QCOMPARE(QString::fromStdString(m_prompt.last()), QStringLiteral("“外币科目设置”功能尚未完成，本版本暂不能使用。"));
-        QCOMPARE(m_prompt.entries().back().caption, std::string("外币科目设置"));
+        app->mainFrame()->runCommand(cmd::kMonthClose);
+        QCOMPARE(QString::fromStdString(m_prompt.last()), QStringLiteral("“结帐”功能尚未完成，本版本暂不能使用。"));
+        QCOMPARE(m_prompt.entries().back().caption, std::string("结帐"));
         QCOMPARE(app->mainFrame()->childCount(), 0);
     }
 
