@@ -1,5 +1,6 @@
 #include "chart/chart_listing.h"
 
+#include "chart/subject_codes.h"
 #include "common/text.h"
 #include "store/database.h"
 #include "store/ks_dbset.h"
@@ -74,6 +75,52 @@ int chartListingCount(Database& db, std::string_view root)
 bool hasSubSubjects(Database& db, std::string_view code)
 {
     return db.queryLong(kCountBelow, {std::string(code)}) > 0;
+}
+
+bool chartHasSubjects(Database& db)
+{
+    return chartListingCount(db, "") > 0;
+}
+
+bool isChartListingRoot(Database& db, std::string_view code)
+{
+    if (code.empty() || code.find_first_of("%_") != std::string_view::npos)
+        return false;
+    return hasSubSubjects(db, code);
+}
+
+std::optional<std::string> chartParentRoot(std::string_view root)
+{
+    if (subjectLevel(root) < 2)
+        return std::nullopt;
+    return parentSubjectCode(root);
+}
+
+std::string chartRowCode(const ChartRow& row)
+{
+    return row.empty() ? std::string() : trim(row.front());
+}
+
+std::string chartUnitText(std::string_view unitName)
+{
+    return "单位：" + std::string(unitName);
+}
+
+std::string chartPrintTimeText(const std::optional<CivilDate>& listedOn)
+{
+    if (!listedOn)
+        return "打印时间：×× 年 × 月 × 日";
+    return format("打印时间：%d 年 %d 月 %d 日", listedOn->year, listedOn->month, listedOn->day);
+}
+
+std::string chartMakerText(std::string_view operatorName)
+{
+    return "制  表：" + std::string(operatorName);
+}
+
+std::string chartPageText(int page)
+{
+    return format("第 %4d 页", page);
 }
 
 std::vector<ChartRow> buildChartListing(Database& db, std::string_view root, void (*progress)(int, void*),

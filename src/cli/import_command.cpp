@@ -5,10 +5,14 @@
 #include "cli/cli_prompt.h"
 #include "cli/commands.h"
 #include "cli/options.h"
+#include "common/clock.h"
+#include "voucher/voucher_import.h"
 
 #include <cstdio>
 #include <fstream>
 #include <sstream>
+#include <string>
+#include <vector>
 
 namespace kszw::cli {
 
@@ -16,20 +20,44 @@ namespace {
 
 constexpr const char* kImportUsage = "import FILE --operator OP [--password P] KIND CSVFILE";
 
+// What an import brought: the rows written, or every refusal ("第 N 行：…").
+struct Outcome {
+    bool ok = false;
+    int rows = 0;
+    std::vector<std::string> refusals;
+};
+
+Outcome outcomeOf(const ImportResult& result)
+{
+    return result.ok ? Outcome{true, result.rows, {}} : Outcome{false, 0, {result.text()}};
+}
+
 struct ImportKind {
     const char* name;
     const char* right; // the right of the dialog that enters the same data
-    ImportResult (*run)(CKszwEnv&, std::string_view);
+    Outcome (*run)(CKszwEnv&, std::string_view);
 };
 
 constexpr ImportKind kKinds[] = {
-    {"subjects", "0403", [](CKszwEnv& env, std::string_view csv) { return importSubjects(env.db(), csv); }},
-    {"opening", "0404", [](CKszwEnv& env, std::string_view csv) { return importOpeningBalances(env.db(), csv); }},
-    {"currencies", "0405", [](CKszwEnv& env, std::string_view csv) { return importCurrencies(env.db(), csv); }},
+    {"subjects", "0403", [](CKszwEnv& env, std::string_view csv) { return outcomeOf(importSubjects(env.db(), csv)); }},
+    {"opening", "0404",
+     [](CKszwEnv& env, std::string_view csv) { return outcomeOf(importOpeningBalances(env.db(), csv)); }},
+    {"currencies", "0405",
+     [](CKszwEnv& env, std::string_view csv) { return outcomeOf(importCurrencies(env.db(), csv)); }},
     // Every rate lies within the year of the login.
     {"rates", "0406",
      [](CKszwEnv& env, std::string_view csv) {
-         return importRates(env.db(), RateYear{env.yearStart(), env.yearEnd()}, csv);
+         return outcomeOf(importRates(env.db(), RateYear{env.yearStart(), env.yearEnd()}, csv));
+     }},
+    // Vouchers as the entry view makes them, made by the operator of the command.
+    {"vouchers", "0203",
+     [](CKszwEnv& env, std::string_view csv) {
+         SystemClock clock;
+         const VoucherImportResult result = importVouchers(env, clock, csv);
+         Outcome outcome{result.ok, result.vouchers, {}};
+         for (const VoucherImportRefusal& refusal : result.refusals)
+             outcome.refusals.push_back(refusal.text());
+         return outcome;
      }},
 };
 
@@ -50,7 +78,7 @@ int runImport(const Arguments& args)
         if (parsed.positional[1] == candidate.name)
             kind = &candidate;
     if (!kind)
-        return badUsage("unknown kind " + parsed.positional[1] + " (subjects, opening, currencies, rates)", kImportUsage);
+        return badUsage("unknown kind " + parsed.positional[1] + " (subjects, opening, currencies, rates, vouchers)", kImportUsage);
     std::ifstream in(parsed.positional[2], std::ios::binary);
     if (!in) {
         std::fprintf(stderr, "无法打开此文件！\n%s\n", parsed.positional[2].c_str());
@@ -64,9 +92,10 @@ int runImport(const Arguments& args)
         loginForCommand(parsed.positional[0], *op, parsed.option("--password").value_or(""), kind->right, prompt);
     if (!env)
         return 1;
-    ImportResult result = kind->run(*env, text.str());
+    const Outcome result = kind->run(*env, text.str());
     if (!result.ok) {
-        std::fprintf(stderr, "%s: %s\n", parsed.positional[2].c_str(), terminalText(result.text()).c_str());
+        for (const std::string& refusal : result.refusals)
+            std::fprintf(stderr, "%s: %s\n", parsed.positional[2].c_str(), terminalText(refusal).c_str());
         return 1;
     }
     std::printf("%d\n", result.rows);

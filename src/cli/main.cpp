@@ -27,9 +27,9 @@ constexpr CommandEntry kCommands[] = {
      "delete CODE"},
     {"new-year", kszw::cli::runNewYear, "new-year FILE --operator OP [--password P] --year Y [--yes]"},
     {"demo", kszw::cli::runDemo, "demo DIR [--year Y]"},
-    {"import", kszw::cli::runImport, "import FILE --operator OP [--password P] subjects|opening CSVFILE"},
+    {"import", kszw::cli::runImport, "import FILE --operator OP [--password P] subjects|opening|currencies|rates|vouchers CSVFILE"},
     {"view", kszw::cli::runView,
-     "view FILE VIEW [--operator OP] [--password P] [--subject CODE] [--format tsv|csv] [--out PATH]   VIEW: chart"},
+     "view FILE VIEW [--operator OP] [--password P] [--subject CODE] [--format tsv|csv|pdf] [--out PATH]   VIEW: chart"},
     {"set-info", kszw::cli::runSetInfo,
      "set-info FILE --operator OP [--password P] [--unit U] [--chief K] [--t1 D] [--t13 D] [--jt NNN]"},
 };

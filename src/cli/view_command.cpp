@@ -1,10 +1,12 @@
 // kszw-cli view: prints the rows a view of the program shows, head texts first as "# " lines,
-// cells separated by TAB (tsv) or as CSV records (csv).
+// cells separated by TAB (tsv) or as CSV records (csv); or writes the view's printed pages to a
+// PDF file (pdf), drawn by the view itself.
 #include "chart/chart_listing.h"
 #include "cli/cli_login.h"
 #include "cli/cli_prompt.h"
 #include "cli/commands.h"
 #include "cli/options.h"
+#include "cli/pdf_output.h"
 #include "common/clock.h"
 #include "common/csv.h"
 #include "common/text.h"
@@ -20,7 +22,7 @@ namespace kszw::cli {
 namespace {
 
 constexpr const char* kViewUsage =
-    "view FILE VIEW [--operator OP] [--password P] [--subject CODE] [--format tsv|csv] [--out PATH]";
+    "view FILE VIEW [--operator OP] [--password P] [--subject CODE] [--format tsv|csv|pdf] [--out PATH]";
 
 struct ViewOutput {
     std::vector<std::string> heads;
@@ -31,31 +33,47 @@ struct ViewKindEntry {
     const char* name;
     const char* right; // the right of the menu command that opens the view
     std::function<std::optional<ViewOutput>(CKszwEnv&, const ParsedArguments&, Prompt&)> build;
+    // Writes the printed pages to a PDF file; false when refused or not written (told).
+    std::function<bool(CKszwEnv&, const ParsedArguments&, Prompt&, const std::string& path)> pdf;
 };
+
+// The root the chart is listed from, after the checks of the scope dialog; nothing when refused.
+std::optional<std::string> chartRoot(CKszwEnv& env, const ParsedArguments& parsed, Prompt& prompt)
+{
+    const std::string root = trimWhitespace(parsed.option("--subject").value_or(""));
+    if (!chartHasSubjects(env.db())) {
+        prompt.warn(kNoSubjectsThisYear);
+        return std::nullopt;
+    }
+    if (!root.empty() && !isChartListingRoot(env.db(), root)) {
+        prompt.warn(kNoSubSubjectsToList);
+        return std::nullopt;
+    }
+    return root;
+}
 
 std::optional<ViewOutput> chartView(CKszwEnv& env, const ParsedArguments& parsed, Prompt& prompt)
 {
-    const std::string root = trimWhitespace(parsed.option("--subject").value_or(""));
-    if (env.db().queryLong("SELECT count(*) FROM SUBT") == 0) {
-        prompt.warn("本年度尚未设置科目！");
+    const std::optional<std::string> root = chartRoot(env, parsed, prompt);
+    if (!root)
         return std::nullopt;
-    }
-    if (!root.empty() && !hasSubSubjects(env.db(), root)) {
-        prompt.warn("该科目不存在或没有子科目，请重输！");
-        return std::nullopt;
-    }
     ViewOutput output;
-    const CivilDate today = SystemClock().today();
-    output.heads = {trim(kChartListingTitle), "单位：" + env.unitName(),
-                    format("打印时间：%d 年 %d 月 %d 日", today.year, today.month, today.day)};
-    output.rows = buildChartListing(env.db(), root);
+    output.heads = {trim(kChartListingTitle), chartUnitText(env.unitName()),
+                    chartPrintTimeText(SystemClock().today())};
+    output.rows = buildChartListing(env.db(), *root);
     return output;
+}
+
+bool chartPdf(CKszwEnv& env, const ParsedArguments& parsed, Prompt& prompt, const std::string& path)
+{
+    const std::optional<std::string> root = chartRoot(env, parsed, prompt);
+    return root && writeChartPdf(env, *root, path, prompt);
 }
 
 const std::vector<ViewKindEntry>& viewKinds()
 {
     static const std::vector<ViewKindEntry> kinds = {
-        {"chart", "0402", chartView},
+        {"chart", "0402", chartView, chartPdf},
     };
     return kinds;
 }
@@ -93,19 +111,25 @@ int runView(const Arguments& args)
     if (!kind)
         return badUsage("unknown view " + parsed.positional[1], kViewUsage);
     const std::string formatName = parsed.option("--format").value_or("tsv");
-    if (formatName != "tsv" && formatName != "csv")
-        return badUsage("--format takes tsv or csv for this view", kViewUsage);
+    const bool pdf = formatName == "pdf";
+    if (formatName != "tsv" && formatName != "csv" && !(pdf && kind->pdf))
+        return badUsage("--format takes tsv, csv or pdf for this view", kViewUsage);
+    const std::optional<std::string> out = parsed.option("--out");
+    if (pdf && (!out || out->empty()))
+        return badUsage("--format pdf needs --out PATH", kViewUsage);
 
     CliPrompt prompt;
     std::unique_ptr<CKszwEnv> env = loginForCommand(parsed.positional[0], parsed.option("--operator").value_or(""),
                                                     parsed.option("--password").value_or(""), kind->right, prompt);
     if (!env)
         return 1;
+    if (pdf)
+        return kind->pdf(*env, parsed, prompt, *out) ? 0 : 1;
     std::optional<ViewOutput> output = kind->build(*env, parsed, prompt);
     if (!output)
         return 1;
     const std::string text = render(*output, formatName == "csv");
-    if (std::optional<std::string> out = parsed.option("--out")) {
+    if (out) {
         std::ofstream file(*out, std::ios::binary);
         file << (formatName == "csv" ? "\xEF\xBB\xBF" : "") << text;
         if (!file) {

@@ -14,6 +14,7 @@
 #include "chart/ui/opening_balance_dialog.h"
 #include "chart/ui/rate_dialogs.h"
 #include "chart/ui/subject_directory_dialog.h"
+#include "chart/ui/subject_print_view.h"
 #include "chart/ui/subject_query_dialog.h"
 #include "common/prompt.h"
 #include "common/ui/qt_prompt.h"
@@ -163,6 +164,12 @@ void CKszwAppBase::afterLogin()
 
 QWidget* CKszwAppBase::createView(ViewKind kind, CommandTarget*& target)
 {
+    if (kind == ViewKind::ChartPrint) {
+        // The scope is asked first; no subjects or a cancelled choice open no window.
+        CKszwSubjectPrint* view = CKszwSubjectPrint::open(m_env, m_prompt, m_clock, m_frame.get());
+        target = view;
+        return view;
+    }
     auto* view = new PlaceholderView(kind);
     target = view;
     return view;

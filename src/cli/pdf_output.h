@@ -1,0 +1,19 @@
+// kszw-cli's PDF output: the printed pages of a view, drawn by the view's own printing code on the
+// offscreen platform. Only the PDF format needs the widgets; the text formats never start them.
+#pragma once
+
+#include <string>
+
+namespace kszw {
+class CKszwEnv;
+struct Prompt;
+} // namespace kszw
+
+namespace kszw::cli {
+
+// Writes every printed page of the chart print view listing the subjects below root ("" for the
+// whole chart) to a PDF file, with the year file's print settings of that view and the logged-in
+// operator in its foot line. False when the file could not be written (the reason told).
+bool writeChartPdf(CKszwEnv& env, const std::string& root, const std::string& path, Prompt& prompt);
+
+} // namespace kszw::cli
