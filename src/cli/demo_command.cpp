@@ -19,6 +19,7 @@
 #include "voucher/voucher_import.h"
 
 #include <array>
+#include <cmath>
 #include <cstdio>
 #include <filesystem>
 
@@ -72,11 +73,23 @@ constexpr std::string_view kDemoChart =
     "6602-4,折旧费,0,,0,1,5\n"
     "6603,财务费用,0,,0,0,0\n";
 
-// Opening balances, debits and credits equal (1,110,000.00 each).
+// The US dollar, its exchange gains and losses in 财务费用, and the dollar account of the bank.
+constexpr std::string_view kDemoCurrencies = "code,name,gain_loss_subject\n1,美元,6603\n";
+constexpr std::string_view kDemoDollarAccount =
+    "code,name,kind,unit,multi_column,direction,width\n1002-3,中国银行美元户,2,1,0,0,0\n";
+
+// The dollar's rate at the start of each month: a little lower every month.
+double dollarRate(int month)
+{
+    return 7.10 - 0.01 * (month - 1);
+}
+
+// Opening balances, debits and credits equal (1,110,000.00 each); 5,000 dollars at 7.10.
 constexpr std::string_view kDemoOpening =
     "code,direction,amount,quantity\n"
     "1001,借,5000.00,\n"
-    "1002-1,借,280000.00,\n"
+    "1002-1,借,244500.00,\n"
+    "1002-3,借,35500.00,5000\n"
     "1002-2,借,65000.00,\n"
     "1122-1,借,48000.00,\n"
     "1122-2,借,32000.00,\n"
@@ -151,6 +164,14 @@ std::string money(long long cents)
 // The year's vouchers so far, as the bookkeeper enters them day by day: cash, sales with their
 // output tax, receipts, purchases of material in tons with their input tax, payments, expenses by
 // kind, material issued to production, wages and depreciation at month end.
+std::string demoRates(int year, int lastMonth)
+{
+    std::string csv = "currency,date,foreign,local\n";
+    for (int month = 1; month <= lastMonth; ++month)
+        csv += format("1,%04d%02d01,1,%.2f\n", year, month, dollarRate(month));
+    return csv;
+}
+
 std::string demoVouchers(int year, const CivilDate& today)
 {
     std::string csv = "date,number,attachments,summary,subject,debit,credit,quantity\n";
@@ -190,6 +211,14 @@ std::string demoVouchers(int year, const CivilDate& today)
                 break;
             }
             case 2: {
+                if (random.next(0, 3) == 0) {
+                    // 北方重工 pays in dollars into the dollar account, at the month's rate.
+                    const int dollars = random.next(10, 60) * 100;
+                    const long long cents = std::llround(dollars * dollarRate(month) * 100);
+                    voucher(day, {{{"收到美元货款", "1002-3", money(cents), "", std::to_string(dollars)},
+                                   {"收到美元货款", "1122-3", "", money(cents), ""}}});
+                    break;
+                }
                 const long long received = random.next(50, 500) * 100000LL;
                 voucher(day, {{{"收回货款", "1002-1", money(received), "", ""},
                                {"收回货款", customers[random.next(0, 2)], "", money(received), ""}}});
@@ -245,10 +274,22 @@ bool bookkeeping(const std::string& file, Prompt& prompt)
     ImportResult chart = importSubjects(keeper.db(), kDemoChart);
     if (!chart.ok)
         return fail("会计科目", chart.text());
+    ImportResult currencies = importCurrencies(keeper.db(), kDemoCurrencies);
+    if (!currencies.ok)
+        return fail("外币科目", currencies.text());
+    ImportResult dollarAccount = importSubjects(keeper.db(), kDemoDollarAccount);
+    if (!dollarAccount.ok)
+        return fail("会计科目", dollarAccount.text());
     ImportResult opening = importOpeningBalances(keeper.db(), kDemoOpening);
     if (!opening.ok)
         return fail("年初科目余额", opening.text());
     SystemClock clock;
+    const CivilDate today = clock.today();
+    const int lastMonth = today.year > keeper.year() ? 12 : today.year < keeper.year() ? 1 : today.month;
+    ImportResult rates =
+        importRates(keeper.db(), RateYear{keeper.yearStart(), keeper.yearEnd()}, demoRates(keeper.year(), lastMonth));
+    if (!rates.ok)
+        return fail("外币汇率", rates.text());
     const VoucherImportResult vouchers = importVouchers(keeper, clock, demoVouchers(keeper.year(), clock.today()));
     if (!vouchers.ok)
         return fail("记帐凭证", vouchers.refusals.empty() ? std::string() : vouchers.refusals.front().text());

@@ -32,7 +32,10 @@ TEST(CliDemo, MakesABalancedSetWithAReviewerAndAChart)
     EXPECT_FALSE(reviewer.hasPermission("0101"));
     EXPECT_EQ(reviewer.unitName(), "岚屿穗示范机械有限公司");
     Database& db = reviewer.db();
-    EXPECT_EQ(db.queryLong("SELECT count(*) FROM SUBT"), 36);
+    EXPECT_EQ(db.queryLong("SELECT count(*) FROM SUBT"), 37);
+    EXPECT_EQ(subjectAttributes(db, "1002-3")->kind, "2");
+    EXPECT_EQ(db.queryText("SELECT trim(HO) FROM WBT WHERE WNO='1'").value(), "6603");
+    EXPECT_GE(db.queryLong("SELECT count(*) FROM WBR"), 1);
     EXPECT_EQ(subjectAttributes(db, "1403")->kind, "1");
     EXPECT_EQ(subjectAttributes(db, "6602")->multiColumn, "1");
     // Debits and credits of the opening balances agree.
