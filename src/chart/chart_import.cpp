@@ -82,26 +82,12 @@ std::optional<int> wholeNumber(std::string_view text)
     return negative ? -number : number;
 }
 
-// A plain decimal number (digits, one point, a leading minus); nothing otherwise.
+// A plain decimal number, or 0 when the field is empty.
 std::optional<double> decimalNumber(std::string_view text)
 {
-    std::string value = replaceAll(trimWhitespace(text), "−", "-");
-    if (value.empty())
+    if (trimWhitespace(text).empty())
         return 0.0;
-    size_t i = value[0] == '-' ? 1 : 0;
-    bool digit = false;
-    bool point = false;
-    for (; i < value.size(); ++i) {
-        if (value[i] >= '0' && value[i] <= '9')
-            digit = true;
-        else if (value[i] == '.' && !point)
-            point = true;
-        else
-            return std::nullopt;
-    }
-    if (!digit)
-        return std::nullopt;
-    return ReadNumber(value);
+    return ReadPlainDecimal(text);
 }
 
 // True when the text is segments of digits joined by single "-" (of any length and depth: the
@@ -235,7 +221,7 @@ ImportResult importOpeningBalances(Database& db, std::string_view csvText)
         std::optional<double> amount = decimalNumber(record.fields[2]);
         std::optional<double> quantity = decimalNumber(record.fields[3]);
         if (!amount || !quantity)
-            return refuse(record.line, "金额和数量只能是数字！");
+            return refuse(record.line, "金额和数量只能是数字，整数部分不超过13位！");
         if (std::optional<std::string> refused = setOpeningBalance(db, code, {direction, *amount, *quantity}))
             return refuse(record.line, *refused);
         ++written;

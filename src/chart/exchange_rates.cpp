@@ -43,26 +43,6 @@ std::optional<int> wholeNumber(std::string_view typed)
     return std::stoi(text);
 }
 
-// A plain decimal number (a leading minus, digits, one point); nothing otherwise.
-std::optional<double> decimalNumber(std::string_view typed)
-{
-    const std::string text = trimWhitespace(typed);
-    size_t i = !text.empty() && text[0] == '-' ? 1 : 0;
-    bool digit = false;
-    bool point = false;
-    for (; i < text.size(); ++i) {
-        if (text[i] >= '0' && text[i] <= '9')
-            digit = true;
-        else if (text[i] == '.' && !point)
-            point = true;
-        else
-            return std::nullopt;
-    }
-    if (!digit)
-        return std::nullopt;
-    return ReadNumber(text);
-}
-
 // The date and amounts to write.
 struct CheckedRate {
     std::string date;
@@ -83,10 +63,10 @@ RateResult checkInput(Database& db, const RateYear& year, const std::string& cur
     const std::optional<int> d = wholeNumber(input.day);
     if (!d || *d < 1 || *d > daysInMonth(*y, *m))
         return refuse("设置的日期不合理，输入一数!", RateField::Day);
-    const std::optional<double> foreign = decimalNumber(input.foreign);
+    const std::optional<double> foreign = ReadPlainDecimal(input.foreign);
     if (!foreign || *foreign < kLeastAmount)
         return refuse("外币数不合理，输入一数!", RateField::Foreign);
-    const std::optional<double> local = decimalNumber(input.local);
+    const std::optional<double> local = ReadPlainDecimal(input.local);
     if (!local || *local < kLeastAmount)
         return refuse("本位币数不合理，输入一数!", RateField::Local);
 

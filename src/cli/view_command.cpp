@@ -59,7 +59,7 @@ std::optional<ViewOutput> chartView(CKszwEnv& env, const ParsedArguments& parsed
         return std::nullopt;
     ViewOutput output;
     output.heads = {trim(kChartListingTitle), chartUnitText(env.unitName()),
-                    chartPrintTimeText(SystemClock().today())};
+                    chartPrintTimeText(SystemClock().today()), chartMakerText(env.operatorName())};
     output.rows = buildChartListing(env.db(), *root);
     return output;
 }

@@ -10,6 +10,7 @@
 #include "formula/format_number.h"
 
 #include "common/number_text.h"
+#include "common/text.h"
 
 #include <algorithm>
 #include <bit>
@@ -222,6 +223,40 @@ std::string NumberToText(double value)
 {
     std::string text = PlainNumberText(value);
     return text.empty() ? "0" : text;
+}
+
+std::optional<double> ReadPlainDecimal(std::string_view typed, int maxIntegerDigits)
+{
+    const std::string trimmed = trimWhitespace(typed);
+    std::string_view text = trimmed;
+    bool negative = false;
+    constexpr std::string_view kFullMinus = "\u2212";
+    if (text.starts_with('-')) {
+        negative = true;
+        text.remove_prefix(1);
+    } else if (text.starts_with(kFullMinus)) {
+        negative = true;
+        text.remove_prefix(kFullMinus.size());
+    }
+    int integerDigits = 0;
+    bool digit = false;
+    bool point = false;
+    for (char c : text) {
+        if (c >= '0' && c <= '9') {
+            digit = true;
+            // Leading zeros do not make a number bigger.
+            if (!point && (integerDigits > 0 || c != '0'))
+                ++integerDigits;
+        } else if (c == '.' && !point) {
+            point = true;
+        } else {
+            return std::nullopt;
+        }
+    }
+    if (!digit || integerDigits > maxIntegerDigits)
+        return std::nullopt;
+    const double value = ReadNumber(text);
+    return negative ? -value : value;
 }
 
 } // namespace kszw

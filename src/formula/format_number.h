@@ -5,10 +5,14 @@
 // which is stored as 1.00499999999999989…, still gives 1.00.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 
 namespace kszw {
+
+// Integer digits an amount may have: thirteen digits and two decimals are still exact in a double.
+inline constexpr int kMaxAmountDigits = 13;
 
 // The value with width, minimum and maximum decimals as every view shows it: grouping commas,
 // right-aligned in width (0: no padding), stars when it does not fit, blanks when it is zero.
@@ -31,6 +35,12 @@ std::string FixedText(double value, int decimals);
 // The leading number of a text, read like atof in the C locale (blanks, sign, digits, point,
 // exponent); 0 when the text does not begin with a number.
 double ReadNumber(std::string_view text);
+
+// A typed or imported plain decimal ("1234.5", "-0.25", "−3"): blanks around it, a leading minus
+// (ASCII or "−"), digits and at most one point, nothing else. Nothing when the text is empty, is
+// not such a number, or has more than maxIntegerDigits digits before the point, so that no amount
+// can be too big to keep its cents exactly.
+std::optional<double> ReadPlainDecimal(std::string_view text, int maxIntegerDigits = kMaxAmountDigits);
 
 // The value rounded to six decimals, as written with FixedText and read back.
 double RoundToSixDecimals(double value);

@@ -35,26 +35,12 @@ public:
     }
 };
 
-// A plain decimal number (digits, one point, a leading minus); nothing otherwise. Empty is 0.
+// A plain decimal number, or 0 when the field is empty.
 std::optional<double> decimalNumber(std::string_view text)
 {
-    const std::string value = replaceAll(trimWhitespace(text), "−", "-");
-    if (value.empty())
+    if (trimWhitespace(text).empty())
         return 0.0;
-    size_t i = value[0] == '-' ? 1 : 0;
-    bool digit = false;
-    bool point = false;
-    for (; i < value.size(); ++i) {
-        if (value[i] >= '0' && value[i] <= '9')
-            digit = true;
-        else if (value[i] == '.' && !point)
-            point = true;
-        else
-            return std::nullopt;
-    }
-    if (!digit)
-        return std::nullopt;
-    return ReadNumber(value);
+    return ReadPlainDecimal(text);
 }
 
 struct Group {
@@ -121,7 +107,7 @@ VoucherImportResult importVouchers(CKszwEnv& env, const Clock& clock, std::strin
             else if (summary.find_first_of("|[]'\"") != std::string::npos)
                 refuse(row->line, "摘要中不能有 | [ ] ' \" 这些字符！");
             if (!debit || !credit || !quantity) {
-                refuse(row->line, "金额和数量只能是数字！");
+                refuse(row->line, "金额和数量只能是数字，整数部分不超过13位！");
                 continue;
             }
             // Amounts are kept to the cent, rounded half away from zero: spreadsheet arithmetic

@@ -97,8 +97,10 @@ TEST_F(ChartTest, OpeningBalancesAreImportedAllOrNothing)
                                                  "2202,左,30,0\n");
     EXPECT_EQ(bad.text(), "第 3 行：余额方向只能是借、贷（或1、-1）！");
     EXPECT_DOUBLE_EQ(openingBalance(db, "1001")->amount, 100.5);
-    EXPECT_EQ(importOpeningBalances(db, "code,direction,amount,quantity\n1001,借,1e5,\n").text(),
-              "第 2 行：金额和数量只能是数字！");
+    for (const char* amount : {"1e5", "inf", "10000000000000"})
+        EXPECT_EQ(importOpeningBalances(db, std::string("code,direction,amount,quantity\n1001,借,") + amount + ",\n").text(),
+                  "第 2 行：金额和数量只能是数字，整数部分不超过13位！")
+            << amount;
     EXPECT_EQ(importOpeningBalances(db, "code,direction,amount,quantity\n1001,借,-5,\n").text(),
               "第 2 行：期初余额不能为负数，请用借贷方向表示余额的方向!");
 }

@@ -83,6 +83,7 @@ TEST_F(RateTest, TheChecksRefuseInTheirOrderWithTheirMessages)
         {{"2026", "01", "05", "1e3", "6.8"}, "外币数不合理，输入一数!", RateField::Foreign},
         {{"2026", "01", "05", "1", "0.0009"}, "本位币数不合理，输入一数!", RateField::Local},
         {{"2026", "01", "05", "1", "abc"}, "本位币数不合理，输入一数!", RateField::Local},
+        {{"2026", "01", "05", "1", "10000000000000"}, "本位币数不合理，输入一数!", RateField::Local},
         // A day after the year's end, a day before its start.
         {{"2027", "01", "01", "1", "6.8"}, "所设置的时间已不在本年度的\r年初日与年末日之间，请重输!", RateField::Year},
         {{"2025", "12", "31", "1", "6.8"}, "所设置的时间已不在本年度的\r年初日与年末日之间，请重输!", RateField::Year},

@@ -49,6 +49,7 @@ TEST_F(CliImportView, ImportedSubjectsAreListedByTheChartView)
     EXPECT_EQ(rows, "1001\t库存现金\t1\t\t\t\n1002\t银行存款\t1\t\t\t\n  1002-1\t工商银行\t2\t\t\t\n"
                     "1403\t原材料\t1\t\t\t数量金额\n");
     EXPECT_EQ(output.substr(0, output.find('\n')), "# 会计科目表");
+    EXPECT_NE(output.find("\n# 制  表：×××\n1001\t"), std::string::npos) << output;
     ASSERT_EQ(cli("view " + file + " chart --subject 1002 --format csv", output), 0);
     EXPECT_NE(output.find("# 单位：××单位\n# 打印时间："), std::string::npos) << output;
     EXPECT_NE(output.find("  1002-1,工商银行,2,,,\n"), std::string::npos) << output;

@@ -6,6 +6,7 @@
 
 #include <charconv>
 #include <cmath>
+#include <optional>
 #include <random>
 
 namespace kszw {
@@ -222,6 +223,35 @@ TEST(ReadNumber, ReadsTheLeadingNumberLikeAtof)
     for (const auto& [text, value] : cases)
         EXPECT_EQ(ReadNumber(text), value) << text;
     EXPECT_TRUE(std::isinf(ReadNumber("1e400")));
+}
+
+TEST(ReadPlainDecimal, AcceptsOnlyPlainDecimalsSmallEnoughToKeepTheirCents)
+{
+    const std::pair<const char*, std::optional<double>> cases[] = {
+        {"1234.5", 1234.5},
+        {"  -0.25\r\n", -0.25},
+        {"\u22123", -3},
+        {"7.", 7},
+        {".5", 0.5},
+        {"9999999999999.99", 9999999999999.99},
+        {"0009999999999999", 9999999999999},
+        {"10000000000000", std::nullopt},
+        {"", std::nullopt},
+        {"-", std::nullopt},
+        {".", std::nullopt},
+        {"1e5", std::nullopt},
+        {"inf", std::nullopt},
+        {"nan", std::nullopt},
+        {"+5", std::nullopt},
+        {"1,000", std::nullopt},
+        {"1.2.3", std::nullopt},
+        {"--1", std::nullopt},
+    };
+    for (const auto& [text, value] : cases)
+        EXPECT_EQ(ReadPlainDecimal(text), value) << text;
+    EXPECT_EQ(ReadPlainDecimal(std::string(400, '9')), std::nullopt);
+    EXPECT_EQ(ReadPlainDecimal("123456", 5), std::nullopt);
+    EXPECT_EQ(ReadPlainDecimal("12345.678", 5), 12345.678);
 }
 
 } // namespace

@@ -51,6 +51,7 @@ TEST_F(VoucherTest, EveryRefusedLineIsNamedAndNothingIsWritten)
                             "20260309,4x5,0,坏号,1001,5,,\n"
                             "20260310,6,-1,负附件,1001,5,,\n"
                             "20260311,7,0,坏金额,1001,5元,,\n"
+                            "20260311,7,0,太大,1001,," + std::string(400, '9') + ",\n"
                             "20270101,8,0,年外,1001,5,,\n"
                             "20270101,8,0,年外,1002-1,,5,\n";
     VoucherImportResult result = importVouchers(env, clock, csv);
@@ -63,8 +64,9 @@ TEST_F(VoucherTest, EveryRefusedLineIsNamedAndNothingIsWritten)
                                  "第 8 行：日期应为年月日八位数字（如20260315）！",
                                  "第 9 行：凭证号只能为数字！",
                                  "第 10 行：附件数只能是不小于0的整数！",
-                                 "第 11 行：金额和数量只能是数字！",
-                                 "第 12 行：凭证制作时间不在本年度内！",
+                                 "第 11 行：金额和数量只能是数字，整数部分不超过13位！",
+                                 "第 12 行：金额和数量只能是数字，整数部分不超过13位！",
+                                 "第 13 行：凭证制作时间不在本年度内！",
                              }));
     EXPECT_EQ(count("SELECT count(*) FROM CERDIR"), 0);
     EXPECT_EQ(count("SELECT count(*) FROM P0"), 0);

@@ -165,8 +165,8 @@ void CKszwAppBase::afterLogin()
 QWidget* CKszwAppBase::createView(ViewKind kind, CommandTarget*& target)
 {
     if (kind == ViewKind::ChartPrint) {
-        // The scope is asked first; no subjects or a cancelled choice open no window.
-        CKszwSubjectPrint* view = CKszwSubjectPrint::open(m_env, m_prompt, m_clock, m_frame.get());
+        // The window opens at once and asks for its scope when shown.
+        CKszwSubjectPrint* view = CKszwSubjectPrint::open(m_env, m_prompt, m_clock);
         target = view;
         return view;
     }

@@ -73,23 +73,11 @@ CKszwSubjectPrint::CKszwSubjectPrint(CKszwEnv& env, const Clock& clock, QWidget*
     setWindowTitle(viewTitle());
 }
 
-CKszwSubjectPrint* CKszwSubjectPrint::open(CKszwEnv& env, Prompt& prompt, const Clock& clock, QWidget* dialogParent)
+CKszwSubjectPrint* CKszwSubjectPrint::open(CKszwEnv& env, Prompt& prompt, const Clock& clock)
 {
-    try {
-        if (!chartHasSubjects(env.db())) {
-            prompt.warn(kNoSubjectsThisYear);
-            return nullptr;
-        }
-    } catch (const DatabaseError& error) {
-        warnDatabaseError(prompt, error, env.db());
-        return nullptr;
-    }
-    CSubjectPrintScopeDlg dialog(env.db(), prompt, QString(), dialogParent);
-    if (dialog.exec() != QDialog::Accepted)
-        return nullptr;
     auto* view = new CKszwSubjectPrint(env, clock);
     view->setPrompt(prompt);
-    view->listWhenShown(dialog.chosenRoot());
+    view->m_askScopeWhenShown = true;
     return view;
 }
 
@@ -159,6 +147,15 @@ void CKszwSubjectPrint::showEvent(QShowEvent* event)
     // The window shows first, then the listing fills it with its progress in view.
     if (m_pendingRoot)
         listWhenShown(*m_pendingRoot);
+    // A view opened by the menu asks for its scope once it stands on the screen; cancelled, it
+    // stays open unlisted and Enter asks again.
+    if (m_askScopeWhenShown) {
+        m_askScopeWhenShown = false;
+        QTimer::singleShot(0, this, [this] {
+            if (!isListed())
+                askScope(std::string());
+        });
+    }
 }
 
 bool CKszwSubjectPrint::askScope(const std::string& startCode)

@@ -30,12 +30,11 @@ public:
     // show after listWhenShown). The clock gives the day a listing is made.
     CKszwSubjectPrint(CKszwEnv& env, const Clock& clock, QWidget* parent = nullptr);
 
-    // The menu command 科目目录打印: a year without subjects is told "本年度尚未设置科目！";
-    // otherwise the scope dialog asks for the subjects to list. The view is returned with that
-    // scope to be listed when it is first shown (its progress then shows in the window); nullptr
-    // when there is nothing to list or the dialog was cancelled.
-    static CKszwSubjectPrint* open(CKszwEnv& env, Prompt& prompt, const Clock& clock,
-                                   QWidget* dialogParent = nullptr);
+    // The menu command 科目目录打印: a new view that asks for its scope as soon as it is first
+    // shown (askScope: a year without subjects is told "本年度尚未设置科目！" instead) and lists
+    // the chosen subjects with their progress in the window. Cancelled, the view stays open
+    // unlisted, and Enter asks again.
+    static CKszwSubjectPrint* open(CKszwEnv& env, Prompt& prompt, const Clock& clock);
 
     // Lists every subject below root ("" for the whole chart) now; row 0, column 0 becomes
     // current and the view shows its top. False (told, the rows unchanged) on an engine error.
@@ -99,6 +98,7 @@ private:
     std::vector<ChartRow> m_rows;
     std::optional<CivilDate> m_listedOn;
     std::optional<std::string> m_pendingRoot;
+    bool m_askScopeWhenShown = false;
     int m_progress = -1; // -1: no listing running
     int m_listings = 0;  // listings made so far
     // Whether a row's subject has sub-subjects, as last asked: the main window asks every time

@@ -287,21 +287,37 @@ private slots:
         auto env = yearWith({});
         ScriptedPrompt prompt;
         ModalCloser closer;
-        CKszwSubjectPrint* view = CKszwSubjectPrint::open(*env, prompt, m_clock);
-        QVERIFY(!view);
+        std::unique_ptr<CKszwSubjectPrint> view(CKszwSubjectPrint::open(*env, prompt, m_clock));
+        QVERIFY(prompt.entries().empty()); // nothing is asked before the window shows
+        view->show();
+        QVERIFY(QTest::qWaitForWindowExposed(view.get()));
+        QTRY_COMPARE(prompt.texts(), std::vector<std::string>{"本年度尚未设置科目！"});
         QVERIFY(closer.seen().empty());
-        QCOMPARE(prompt.texts(), std::vector<std::string>{"本年度尚未设置科目！"});
+        QVERIFY(view->isVisible());
+        QVERIFY(!view->isListed());
     }
 
-    void theMenuCommandAsksForTheScopeAndListsItWhenShown()
+    void theMenuCommandAsksForTheScopeWhenShownAndListsIt()
     {
         auto env = chartYear();
         ScriptedPrompt prompt;
         {
-            // Cancelled at the start: no view.
+            // Cancelled: the window stays, unlisted, with the print time still blank.
             ModalCloser closer;
-            QVERIFY(!CKszwSubjectPrint::open(*env, prompt, m_clock));
-            QCOMPARE(closer.classNames(), QStringList{QStringLiteral("kszw::CSubjectPrintScopeDlg")});
+            std::unique_ptr<CKszwSubjectPrint> view(CKszwSubjectPrint::open(*env, prompt, m_clock));
+            QVERIFY(closer.seen().empty());
+            view->show();
+            QVERIFY(QTest::qWaitForWindowExposed(view.get()));
+            QTRY_COMPARE(closer.classNames(), QStringList{QStringLiteral("kszw::CSubjectPrintScopeDlg")});
+            QVERIFY(view->isVisible());
+            QVERIFY(!view->isListed());
+            QVERIFY(view->rows().empty());
+            QCOMPARE(view->printTimeText(), std::string("打印时间：×× 年 × 月 × 日"));
+            // Showing again does not ask again.
+            view->hide();
+            view->show();
+            QCoreApplication::processEvents();
+            QCOMPARE(closer.classNames().size(), 1);
         }
         ModalCloser closer;
         closer.actOn<CSubjectPrintScopeDlg>([](CSubjectPrintScopeDlg& dialog) {
@@ -310,13 +326,11 @@ private slots:
             dialog.confirm();
         });
         std::unique_ptr<CKszwSubjectPrint> view(CKszwSubjectPrint::open(*env, prompt, m_clock));
-        QVERIFY(view);
-        QVERIFY(prompt.entries().empty());
         QVERIFY(!view->isListed());
         view->show();
         QVERIFY(QTest::qWaitForWindowExposed(view.get()));
-        QCoreApplication::processEvents();
-        QVERIFY(view->isListed());
+        QTRY_VERIFY(view->isListed());
+        QVERIFY(prompt.entries().empty());
         QCOMPARE(view->root(), std::string("1002"));
         QCOMPARE(view->rows().size(), size_t(5));
     }
