@@ -29,7 +29,7 @@ constexpr CommandEntry kCommands[] = {
     {"demo", kszw::cli::runDemo, "demo DIR [--year Y]"},
     {"import", kszw::cli::runImport, "import FILE --operator OP [--password P] subjects|opening|currencies|rates|vouchers CSVFILE"},
     {"view", kszw::cli::runView,
-     "view FILE VIEW [--operator OP] [--password P] [--subject CODE] [--format tsv|csv|pdf] [--out PATH]   VIEW: chart"},
+     "view FILE VIEW [--operator OP] [--password P] [--subject CODE] [--date YYYYMMDD] [--number N] [--format tsv|csv|pdf] [--out PATH]   VIEW: chart, voucher"},
     {"set-info", kszw::cli::runSetInfo,
      "set-info FILE --operator OP [--password P] [--unit U] [--chief K] [--t1 D] [--t13 D] [--jt NNN]"},
 };

@@ -10,6 +10,8 @@
 #include "common/clock.h"
 #include "common/csv.h"
 #include "common/text.h"
+#include "voucher/voucher.h"
+#include "voucher/voucher_listing.h"
 
 #include <cstdio>
 #include <fstream>
@@ -22,7 +24,8 @@ namespace kszw::cli {
 namespace {
 
 constexpr const char* kViewUsage =
-    "view FILE VIEW [--operator OP] [--password P] [--subject CODE] [--format tsv|csv|pdf] [--out PATH]";
+    "view FILE VIEW [--operator OP] [--password P] [--subject CODE] [--date YYYYMMDD] [--number N] "
+    "[--format tsv|csv|pdf] [--out PATH]";
 
 struct ViewOutput {
     std::vector<std::string> heads;
@@ -70,10 +73,42 @@ bool chartPdf(CKszwEnv& env, const ParsedArguments& parsed, Prompt& prompt, cons
     return root && writeChartPdf(env, *root, path, prompt);
 }
 
+// One stored voucher as the voucher views show it: the title, head line and foot line as "# "
+// lines, the column titles, one row per line and the totals row. Date and number are checked as
+// the head cells check them.
+std::optional<ViewOutput> voucherView(CKszwEnv& env, const ParsedArguments& parsed, Prompt& prompt)
+{
+    const std::string date = trimWhitespace(parsed.option("--date").value_or(""));
+    if (date.size() != 8 || !isAllDigits(date)) {
+        prompt.warn("日期应为年月日八位数字（如20260315）！");
+        return std::nullopt;
+    }
+    std::string number = toUpperAscii(trimWhitespace(parsed.option("--number").value_or("")));
+    CVoucher voucher(env, SystemClock());
+    int classLength = 0;
+    const int parsedNumber = voucher.ParseNumber(classLength, number, false);
+    if (parsedNumber != voucher_result::kOk) {
+        prompt.warn(numberRefusal(parsedNumber, false));
+        return std::nullopt;
+    }
+    const std::optional<VoucherListing> listing = buildVoucherListing(env.db(), date, number);
+    if (!listing) {
+        prompt.warn("该凭证不存在，请按回车键退出！");
+        return std::nullopt;
+    }
+    ViewOutput output;
+    output.heads = {trim(kVoucherTitle), listing->headLine, listing->footLine};
+    output.rows.push_back(listing->columnTitles);
+    output.rows.insert(output.rows.end(), listing->rows.begin(), listing->rows.end());
+    output.rows.push_back(listing->totalsRow);
+    return output;
+}
+
 const std::vector<ViewKindEntry>& viewKinds()
 {
     static const std::vector<ViewKindEntry> kinds = {
         {"chart", "0402", chartView, chartPdf},
+        {"voucher", "0201", voucherView, nullptr},
     };
     return kinds;
 }
@@ -99,7 +134,8 @@ std::string render(const ViewOutput& output, bool csv)
 
 int runView(const Arguments& args)
 {
-    ParsedArguments parsed = parseArguments(args, {"--operator", "--password", "--subject", "--format", "--out"});
+    ParsedArguments parsed =
+        parseArguments(args, {"--operator", "--password", "--subject", "--date", "--number", "--format", "--out"});
     if (!parsed.ok)
         return badUsage(parsed.error, kViewUsage);
     if (parsed.positional.size() != 2)
@@ -113,7 +149,9 @@ int runView(const Arguments& args)
     const std::string formatName = parsed.option("--format").value_or("tsv");
     const bool pdf = formatName == "pdf";
     if (formatName != "tsv" && formatName != "csv" && !(pdf && kind->pdf))
-        return badUsage("--format takes tsv, csv or pdf for this view", kViewUsage);
+        return badUsage(kind->pdf ? "--format takes tsv, csv or pdf for this view"
+                                  : "--format takes tsv or csv for this view",
+                        kViewUsage);
     const std::optional<std::string> out = parsed.option("--out");
     if (pdf && (!out || out->empty()))
         return badUsage("--format pdf needs --out PATH", kViewUsage);

@@ -13,6 +13,7 @@
 #include "store/ks_dbset.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 
 namespace kszw {
@@ -183,6 +184,21 @@ ClassList CVoucher::GetClassList()
     return classList(db());
 }
 
+std::string_view numberRefusal(int parseCode, bool allowAutomaticNumber)
+{
+    switch (parseCode) {
+    case -4: return "无此凭证分类号！";
+    case -3: return "未录凭证分类号！";
+    case -2: return "凭证号只能为数字！";
+    case -6: return "凭证顺序号只能为数字！";
+    case -7: return "凭证号不能为零！";
+    case -8: return "凭证顺序号不能为零！";
+    case -1: return allowAutomaticNumber ? "" : "凭证号为空！";
+    case -5: return allowAutomaticNumber ? "" : "未录凭证顺序号！";
+    default: return "";
+    }
+}
+
 int CVoucher::ParseNumber(int& classLength, std::string& number, bool)
 {
     const ClassList classes = GetClassList();
@@ -261,22 +277,11 @@ int CVoucher::CheckHead(int& classLength, bool allowAutomaticNumber, bool intera
             }
             head[kHeadNumber] = CER;
         };
-        if (code == -4) {
-            message = "无此凭证分类号！";
-            ErrorField = 3;
-        } else if (code == -3) {
-            message = "未录凭证分类号！";
+        if (code == -4 || code == -3) {
+            message = std::string(numberRefusal(code, false));
             ErrorField = 3;
         } else if (interactive) {
-            switch (code) {
-            case -2: message = "凭证号只能为数字！"; break;
-            case -6: message = "凭证顺序号只能为数字！"; break;
-            case -7: message = "凭证号不能为零！"; break;
-            case -8: message = "凭证顺序号不能为零！"; break;
-            case -1: if (!allowAutomaticNumber) message = "凭证号为空！"; break;
-            case -5: if (!allowAutomaticNumber) message = "未录凭证顺序号！"; break;
-            default: break;
-            }
+            message = std::string(numberRefusal(code, allowAutomaticNumber));
             if (!message.empty())
                 ErrorField = 3;
             else if (code == -1 || code == -5)
@@ -428,5 +433,108 @@ std::string longDate(std::string_view date)
     return format("%d年%d月%d日", std::atoi(std::string(date.substr(0, 4)).c_str()),
                   std::atoi(std::string(date.substr(4, 2)).c_str()), std::atoi(std::string(date.substr(6, 2)).c_str()));
 }
+
+// ---- what the entry view does to a line as it is edited ----
+
+LineSubject CVoucher::applyLineSubject(VoucherLine& line)
+{
+    line[VoucherLine::Display].clear();
+    line.flags[1] = '0';
+    const std::string code = trim(line[VoucherLine::Subject]);
+    if (code.empty())
+        return LineSubject::Plain;
+    const std::optional<SubjectAttributes> subject = subjectAttributes(db(), code);
+    if (!subject)
+        return LineSubject::Plain;
+    if (subject->reserved()) {
+        line[VoucherLine::Subject].clear();
+        return LineSubject::Refused;
+    }
+    // A subject with children takes no lines: the code stays for the user to complete.
+    if (descendantCount(db(), code) > 0)
+        return LineSubject::Plain;
+    line[VoucherLine::Display] = code + " " + subject->name;
+    line.flags[1] = subject->kind.empty() ? '0' : subject->kind[0];
+    if (line.flags[1] == '0')
+        line[VoucherLine::Quantity].clear();
+    return LineSubject::Posting;
+}
+
+bool CVoucher::fillMissingDisplay(VoucherLine& line)
+{
+    const std::string code = trim(line[VoucherLine::Subject]);
+    if (code.empty() || !line[VoucherLine::Display].empty())
+        return false;
+    const std::optional<SubjectAttributes> subject = subjectAttributes(db(), code);
+    if (!subject || descendantCount(db(), code) > 0)
+        return false;
+    line[VoucherLine::Display] = code + " " + subject->name;
+    line.flags[1] = subject->kind.empty() ? '0' : subject->kind[0];
+    return true;
+}
+
+void CVoucher::resetLinesWithoutSubject()
+{
+    for (VoucherLine& line : lines) {
+        if (!trim(line[VoucherLine::Subject]).empty())
+            continue;
+        line[VoucherLine::Display].clear();
+        line.flags = "00000 ";
+    }
+}
+
+void CVoucher::assignRecord(const CVoucher& other)
+{
+    T = other.T;
+    CER = other.CER;
+    OPP = other.OPP;
+    OPN = other.OPN;
+    PN = other.PN;
+    LY = other.LY;
+    MK = other.MK;
+    head = other.head;
+    lines = other.lines;
+    oldDate = other.oldDate;
+    oldNumber = other.oldNumber;
+    isNew = other.isNew;
+    ErrorField = other.ErrorField;
+}
+
+double linePrice(const VoucherLine& line)
+{
+    const double quantity = ReadNumber(line[VoucherLine::Quantity]);
+    if (std::abs(quantity) <= kPresent)
+        return 0;
+    const double credit = ReadNumber(line[VoucherLine::Credit]);
+    const double amount = std::abs(credit) > kPresent ? credit : ReadNumber(line[VoucherLine::Debit]);
+    return amount / quantity;
+}
+
+int applyLinePrice(VoucherLine& line, std::string_view priceText)
+{
+    // Without a quantity a price prices nothing: the amount typed stays.
+    const double quantity = ReadNumber(line[VoucherLine::Quantity]);
+    if (std::abs(quantity) <= kPresent)
+        return -1;
+    const bool onCredit = std::abs(ReadNumber(line[VoucherLine::Credit])) > kPresent;
+    const int cell = onCredit ? VoucherLine::Credit : VoucherLine::Debit;
+    const std::string amount = FixedText(quantity * ReadNumber(priceText), 2);
+    if (std::abs(ReadNumber(amount) - cellAmount(line[cell])) < 0.000001)
+        return -1;
+    line[cell] = amount;
+    return cell;
+}
+
+bool clearOppositeAmount(VoucherLine& line, int typedCell)
+{
+    if (typedCell != VoucherLine::Debit && typedCell != VoucherLine::Credit)
+        return false;
+    const int other = typedCell == VoucherLine::Debit ? VoucherLine::Credit : VoucherLine::Debit;
+    if (std::abs(ReadNumber(line[typedCell])) <= kPresent || std::abs(ReadNumber(line[other])) <= kPresent)
+        return false;
+    line[other].clear();
+    return true;
+}
+
 
 } // namespace kszw

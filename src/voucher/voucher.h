@@ -65,6 +65,13 @@ inline constexpr int kMonthClosed = -4;    // the month was closed while the sav
 // Messages of the voucher record.
 inline constexpr std::string_view kNumbersUsedUp = "本月该类凭证号已用到最大，不能再产生凭证号！";
 
+// What a subject typed into a line made of it.
+enum class LineSubject {
+    Plain,   // empty, unknown or with children: no display text, no quantity columns
+    Refused, // reserved for another program: the code was emptied
+    Posting, // a leaf that takes lines: its display text and FZ flag are set
+};
+
 class CVoucher {
 public:
     // The voucher works on the login's file and year, as the login's operator.
@@ -129,6 +136,21 @@ public:
 
     CKszwEnv& env() { return m_env; }
     Database& db();
+    const Clock& clock() const { return m_clock; }
+
+    // --- what the entry view does to a line as it is edited
+    // Applies a subject typed or chosen into the line: no display text and a plain line for an
+    // empty code, a code that names no subject or a subject with children (the code stays); the
+    // code emptied for a subject reserved for another program; for a leaf that takes lines the
+    // display text and the FZ flag (a plain subject keeps no quantity).
+    LineSubject applyLineSubject(VoucherLine& line);
+    // Fills the display text and the FZ flag of a line whose code names a leaf subject but that
+    // shows no name yet; true when it did.
+    bool fillMissingDisplay(VoucherLine& line);
+    // After a save emptied lines: a line without a subject is a plain line again.
+    void resetLinesWithoutSubject();
+    // Takes over the whole record (head, lines, key and status) of another voucher of the file.
+    void assignRecord(const CVoucher& other);
 
 private:
     CKszwEnv& m_env;
@@ -145,7 +167,22 @@ struct OpenableVoucher {
 std::vector<OpenableVoucher> openableVouchers(CKszwEnv& env);
 inline constexpr std::string_view kNoOpenableVouchers = "无可打开的凭证！";
 
+// What a number refused by ParseNumber is told: "无此凭证分类号！" for -4 and so on; empty for 1
+// and, when an empty number or sequence is to be generated, for -1 and -5.
+std::string_view numberRefusal(int parseCode, bool allowAutomaticNumber);
+
 // The date in the long form of the save question: 2026年3月5日.
 std::string longDate(std::string_view date);
+
+// The unit price or exchange rate of a line: its amount (the credit when there is one, else the
+// debit) divided by its quantity; 0 when the quantity is zero.
+double linePrice(const VoucherLine& line);
+// A price typed for a line: the amount becomes quantity × price with two decimals, in the credit
+// when the line has a credit, else in the debit. The cell written (VoucherLine::Debit or Credit),
+// or -1 when the amount already was that or the line has no quantity to price.
+int applyLinePrice(VoucherLine& line, std::string_view priceText);
+// A line holds a debit or a credit: an amount typed into one cell (Debit or Credit) clears the
+// other. True when the other was cleared.
+bool clearOppositeAmount(VoucherLine& line, int typedCell);
 
 } // namespace kszw

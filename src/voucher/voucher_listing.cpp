@@ -85,7 +85,9 @@ std::optional<VoucherListing> buildVoucherListing(Database& db, std::string_view
         listing.rows.push_back(std::move(row));
     }
     const double difference = debit - credit;
-    listing.totalsRow = {std::fabs(difference) > 0.0000001 ? "借－贷＝" + FixedText(difference, 2) : "", "合    计"};
+    // As the entry view's totals row: the label always, the difference only when there is one.
+    listing.totalsRow = {"借－贷＝" + (std::fabs(difference) > 0.0000001 ? trim(FormatNumber(difference, 0, 2, 2)) : ""),
+                         "合    计"};
     if (listing.quantityColumns) {
         listing.totalsRow.push_back("");
         listing.totalsRow.push_back("");

@@ -12,6 +12,9 @@ namespace kszw {
 
 class Database;
 
+// The title over every voucher page.
+inline constexpr std::string_view kVoucherTitle = " 记帐凭证 ";
+
 struct VoucherListing {
     std::string date;
     std::string number;

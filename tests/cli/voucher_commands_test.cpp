@@ -1,4 +1,5 @@
-// kszw-cli import … vouchers: the entry view's checks and store, every refused line named.
+// kszw-cli import … vouchers: the entry view's checks and store, every refused line named; kszw-cli
+// view … voucher shows one.
 #include "store/database.h"
 #include "support/temp_dir.h"
 
@@ -69,6 +70,40 @@ TEST_F(CliVouchers, GoodVouchersAreStoredByTheOperatorAndShownByTheVoucherView)
     // 101 holds no right to make vouchers.
     EXPECT_EQ(cli("import " + file + " --operator 101 vouchers " + vouchers + " 2>&1", output), 1);
     EXPECT_EQ(output, "操作员 101 没有“凭证制作”的权限！\n");
+
+    ASSERT_EQ(cli("view " + file + " voucher --operator 102 --date 20260305 --number 1", output), 0) << output;
+    EXPECT_EQ(output, "# 记帐凭证\n"
+                      "# 2026 年 3 月 5 日    第 0001 号    附件：2 张\n"
+                      "# 会计主管：    记帐：    出纳：    复核：    制证：×××\n"
+                      "摘    要\t会计科目\t借方金额\t贷方金额\n"
+                      "提取现金\t1001 库存现金\t1,234.50\t\n"
+                      "提取现金\t1002-1 工商银行\t\t1,234.50\n"
+                      "借－贷＝\t合    计\t1,234.50\t1,234.50\n");
+}
+
+TEST_F(CliVouchers, TheVoucherViewRefusesWhatTheHeadCellsRefuse)
+{
+    std::string output;
+    const struct {
+        std::string options;
+        int status;
+        std::string told;
+    } cases[] = {
+        {"--date 2026035 --number 1", 1, "日期应为年月日八位数字（如20260315）！\n"},
+        {"--date 20260305 --number x", 1, "凭证号只能为数字！\n"},
+        {"--date 20260305 --number 0", 1, "凭证号不能为零！\n"},
+        {"--date 20260305", 1, "凭证号为空！\n"},
+        {"--date 20260305 --number 7", 1, "该凭证不存在，请按回车键退出！\n"},
+        {"--date 20260305 --number 7 --format pdf --out x.pdf", 2, ""},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(cli("view " + file + " voucher --operator 102 " + c.options + " 2>&1", output), c.status) << c.options;
+        if (!c.told.empty()) {
+            EXPECT_EQ(output, c.told) << c.options;
+        }
+    }
+    EXPECT_EQ(cli("view " + file + " voucher --operator 101 --date 20260305 --number 1 2>&1", output), 1);
+    EXPECT_EQ(output, "操作员 101 没有“凭证查询”的权限！\n");
 }
 
 } // namespace

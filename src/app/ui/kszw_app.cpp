@@ -28,6 +28,7 @@
 #include "store/database_error.h"
 #include "store/error_messages.h"
 #include "voucher/ui/voucher_class_dialogs.h"
+#include "voucher/ui/voucher_entry_frame.h"
 
 #include <QApplication>
 #include <QFileInfo>
@@ -169,6 +170,13 @@ QWidget* CKszwAppBase::createView(ViewKind kind, CommandTarget*& target)
         CKszwSubjectPrint* view = CKszwSubjectPrint::open(m_env, m_prompt, m_clock);
         target = view;
         return view;
+    }
+    if (kind == ViewKind::VoucherEntry) {
+        // The window's frame owns its voucher record; the view keeps its own print settings.
+        auto* frame = new CKszwpzFrm(m_env, m_prompt, m_clock);
+        connect(frame, &CKszwpzFrm::commandRequested, m_frame.get(), &CMainFrame::runCommand);
+        target = frame;
+        return frame;
     }
     auto* view = new PlaceholderView(kind);
     target = view;
