@@ -236,15 +236,20 @@ int CVoucher::ParseNumber(int& classLength, std::string& number, bool)
 
 int CVoucher::CheckDate(std::string_view yearText, std::string_view monthText, std::string_view dayText)
 {
-    const int year = static_cast<int>(ReadNumber(yearText));
-    const int month = static_cast<int>(ReadNumber(monthText));
-    const int day = static_cast<int>(ReadNumber(dayText));
+    // Read within bounds, so that no typed or imported text overflows.
+    auto field = [](std::string_view text) { return static_cast<int>(std::clamp(ReadNumber(text), -1.0, 99999.0)); };
+    const int year = field(yearText);
+    const int month = field(monthText);
+    const int day = field(dayText);
     T = (year >= 0 && year <= 9999 && month >= 0 && month <= 99 && day >= 0 && day <= 99)
             ? zeroPadded(std::to_string(year), 4) + zeroPadded(std::to_string(month), 2) + zeroPadded(std::to_string(day), 2)
             : std::string("00000000");
     if (month < 1 || month > 12)
         return -2;
-    if (year < 1 || year > 9999 || day < 1 || day > daysInMonth(year, month))
+    // The day is checked against its month; a year that is empty, 0 or too large is outside the
+    // year of the file.
+    const int monthDays = year >= 1 && year <= 9999 ? daysInMonth(year, month) : 31;
+    if (day < 1 || day > monthDays)
         return -3;
     if (T < m_env.yearStart() || T > m_env.yearEnd())
         return -1;
@@ -315,6 +320,9 @@ bool CVoucher::NextNumber(int classLength, int mode)
         KS_Dbset rows(db());
         for (rows.open(kClassValues, params); !rows.isEOF(); rows.moveNext()) {
             const long long value = static_cast<long long>(rows.doubleAt(0));
+            // Mode 1 looks for the first gap in the ordered numbers. A value already counted (a
+            // number written twice, or a zero) is passed over rather than taken as the gap, which
+            // would hand out a number that is taken.
             if (mode == 0)
                 n = value;
             else if (value == n + 1)

@@ -35,12 +35,15 @@ public:
     }
 };
 
+constexpr int kCellIntegerDigits = 12;
+
 // A plain decimal number, or 0 when the field is empty.
 std::optional<double> decimalNumber(std::string_view text)
 {
     if (trimWhitespace(text).empty())
         return 0.0;
-    return ReadPlainDecimal(text);
+    // As the entry view's amount and quantity cells: at most twelve digits before the point.
+    return ReadPlainDecimal(text, kCellIntegerDigits);
 }
 
 struct Group {
@@ -91,8 +94,8 @@ VoucherImportResult importVouchers(CKszwEnv& env, const Clock& clock, std::strin
         // The cells take what the entry view's cells take.
         if (!group.number.empty() && (group.number.size() > 4 || !AllMatchClass("CHAR_DIGIT", group.number)))
             refuse(group.firstLine, "凭证号只能是至多4位的字母和数字！");
-        if (!group.attachments.empty() && !isAllDigits(group.attachments))
-            refuse(group.firstLine, "附件数只能是不小于0的整数！");
+        if (!group.attachments.empty() && (!isAllDigits(group.attachments) || group.attachments.size() > 4))
+            refuse(group.firstLine, "附件数只能是不小于0、不多于4位的整数！");
 
         CVoucher voucher(env, clock);
         voucher.lines.clear();
@@ -107,7 +110,7 @@ VoucherImportResult importVouchers(CKszwEnv& env, const Clock& clock, std::strin
             else if (summary.find_first_of("|[]'\"") != std::string::npos)
                 refuse(row->line, "摘要中不能有 | [ ] ' \" 这些字符！");
             if (!debit || !credit || !quantity) {
-                refuse(row->line, "金额和数量只能是数字，整数部分不超过13位！");
+                refuse(row->line, "金额和数量只能是数字，整数部分不超过12位！");
                 continue;
             }
             // Amounts are kept to the cent, rounded half away from zero: spreadsheet arithmetic
@@ -125,6 +128,8 @@ VoucherImportResult importVouchers(CKszwEnv& env, const Clock& clock, std::strin
                 refuse(row->line, "科目“" + subject + "”不是最低明细科目，不能记帐！");
             else if (attributes->reserved())
                 refuse(row->line, "“" + subject + "”科目为专用科目，不能在本软件中记帐！");
+            else if ((attributes->kind.empty() || attributes->kind == "0") && std::fabs(*quantity) > 0.00001)
+                refuse(row->line, "科目“" + subject + "”不核算数量或外币，不能录入数量！");
             VoucherLine line;
             line[VoucherLine::Summary] = summary;
             line[VoucherLine::Subject] = subject;
@@ -153,7 +158,7 @@ VoucherImportResult importVouchers(CKszwEnv& env, const Clock& clock, std::strin
             ++result.vouchers;
             result.lines += static_cast<int>(voucher.lines.size());
             break;
-        case voucher_result::kDuplicate: refuse(group.firstLine, "凭证重号：" + voucher.CER + "！"); break;
+        case voucher_result::kDuplicate: refuse(group.firstLine, "凭证重号，本月已有第" + voucher.CER + "号凭证！"); break;
         case voucher_result::kMonthClosed: refuse(group.firstLine, "不能在已月结月份内增加凭证！"); break;
         default: refuse(group.firstLine, "凭证未能存入！"); break;
         }

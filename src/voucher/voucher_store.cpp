@@ -189,8 +189,13 @@ int CVoucher::SaveWithConfirm(Prompt& prompt)
                     kMessageCaption);
         return voucher_result::kNotSaved;
     case voucher_result::kMonthClosed:
-        prompt.tell("不能在已月结月份内增加凭证！", Icon::Exclamation, kMessageCaption);
-        ErrorField = 1;
+        // The month was closed while the question was open: the voucher stays for another date.
+        if (prompt.ask("不能在已月结月份内增加凭证！\n需要返回修改吗？", Buttons::YesNo, Answer::Yes, Icon::Question,
+                       kMessageCaption)
+            == Answer::Yes) {
+            ErrorField = 1;
+            return voucher_result::kBackToField;
+        }
         return voucher_result::kNotSaved;
     case voucher_result::kDuplicate:
     default:
@@ -211,7 +216,8 @@ void CVoucher::DeleteVoucher(std::string_view source, Prompt& prompt)
         prompt.warn("该凭证已被复核，不能删除！");
         return;
     }
-    if (LY != source) {
+    // A voucher without a source code was made here, as the save takes it.
+    if ((LY.empty() ? std::string("0") : LY) != source) {
         prompt.warn("不能删除其他软件生成的凭证！");
         return;
     }

@@ -53,7 +53,10 @@ TEST_F(VoucherTest, EveryRefusedLineIsNamedAndNothingIsWritten)
                             "20260311,7,0,坏金额,1001,5元,,\n"
                             "20260311,7,0,太大,1001,," + std::string(400, '9') + ",\n"
                             "20270101,8,0,年外,1001,5,,\n"
-                            "20270101,8,0,年外,1002-1,,5,\n";
+                            "20270101,8,0,年外,1002-1,,5,\n"
+                            "20260312,9,12345,多附件,1001,5,,\n"
+                            "20260312,10,0,现金无数量,1001,5,,2\n"
+                            "20260312,10,0,太大,1001,1000000000000,,\n";
     VoucherImportResult result = importVouchers(env, clock, csv);
     EXPECT_FALSE(result.ok);
     EXPECT_EQ(texts(result), (std::vector<std::string>{
@@ -63,10 +66,13 @@ TEST_F(VoucherTest, EveryRefusedLineIsNamedAndNothingIsWritten)
                                  "第 7 行：借方和贷方金额都为空！",
                                  "第 8 行：日期应为年月日八位数字（如20260315）！",
                                  "第 9 行：凭证号只能为数字！",
-                                 "第 10 行：附件数只能是不小于0的整数！",
-                                 "第 11 行：金额和数量只能是数字，整数部分不超过13位！",
-                                 "第 12 行：金额和数量只能是数字，整数部分不超过13位！",
+                                 "第 10 行：附件数只能是不小于0、不多于4位的整数！",
+                                 "第 11 行：金额和数量只能是数字，整数部分不超过12位！",
+                                 "第 12 行：金额和数量只能是数字，整数部分不超过12位！",
                                  "第 13 行：凭证制作时间不在本年度内！",
+                                 "第 15 行：附件数只能是不小于0、不多于4位的整数！",
+                                 "第 16 行：科目“1001”不核算数量或外币，不能录入数量！",
+                                 "第 17 行：金额和数量只能是数字，整数部分不超过12位！",
                              }));
     EXPECT_EQ(count("SELECT count(*) FROM CERDIR"), 0);
     EXPECT_EQ(count("SELECT count(*) FROM P0"), 0);
@@ -81,7 +87,7 @@ TEST_F(VoucherTest, ADuplicateAndAClosedMonthAreRefusedByTheStore)
                             "20260310,0001,0,重号,1002-1,,5,\n"
                             "20260120,0002,0,已结月,1001,5,,\n";
     VoucherImportResult result = importVouchers(env, clock, csv);
-    EXPECT_EQ(texts(result), (std::vector<std::string>{"第 2 行：凭证重号：0001！",
+    EXPECT_EQ(texts(result), (std::vector<std::string>{"第 2 行：凭证重号，本月已有第0001号凭证！",
                                                        "第 4 行：不能在已月结月份内增加凭证！"}));
     EXPECT_EQ(count("SELECT count(*) FROM CERDIR"), 1);
 }

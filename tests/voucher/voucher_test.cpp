@@ -75,6 +75,8 @@ TEST_F(VoucherTest, TheHeadIsCheckedWithTheMessageOfTheFirstFault)
     };
     const Case cases[] = {
         {"20250315", "A1", false, "凭证制作时间不在本年度内！", 0},
+        {"00000315", "A1", false, "凭证制作时间不在本年度内！", 0},
+        {"    0229", "A1", false, "凭证制作时间不在本年度内！", 0},
         {"20261315", "A1", false, "凭证制作月不正确！", 1},
         {"20260230", "A1", false, "凭证制作日不正确！", 2},
         {"20260315", "D7", false, "无此凭证分类号！", 3},
@@ -158,6 +160,16 @@ TEST_F(VoucherTest, TheGeneratorsFollowTheClassAndTheAccountingMonth)
     EXPECT_EQ(prompt.texts(), std::vector<std::string>{"无此凭证分类号！"});
     EXPECT_EQ(v.ErrorField, 3);
     EXPECT_EQ(v.head[kHeadNumber], "D");
+
+    // A zero number and numbers written twice by another program are passed over: the first gap
+    // of March is still A004.
+    insertHeader(env.db(), "20260305", "A000");
+    insertHeader(env.db(), "20260306", "A001");
+    insertHeader(env.db(), "20260307", "A002");
+    CVoucher march(env, clock);
+    fill(march, "20260325", "A", {});
+    EXPECT_EQ(march.CheckHead(length, false, false, 1, prompt), voucher_result::kOk);
+    EXPECT_EQ(march.head[kHeadNumber], "A004");
 }
 
 TEST_F(VoucherTest, NoNumberBeyondFourCharactersIsGenerated)
@@ -353,7 +365,7 @@ TEST_F(VoucherTest, AVoucherReviewedByAnotherCopyIsNotOverwritten)
     EXPECT_EQ(voucher->Store(false, voucher->oldDate, voucher->oldNumber, 0), voucher_result::kChangedMeanwhile);
 }
 
-TEST_F(VoucherTest, AMonthClosedWhileTheSaveQuestionIsOpenTakesNothing)
+TEST_F(VoucherTest, AMonthClosedWhileTheSaveQuestionIsOpenTakesNothingAndKeepsTheVoucher)
 {
     CKszwEnv other;
     ASSERT_TRUE(login(other, "101"));
@@ -361,10 +373,21 @@ TEST_F(VoucherTest, AMonthClosedWhileTheSaveQuestionIsOpenTakesNothing)
     PromptWithInterlude prompt;
     prompt.interlude = [&other] { other.db().execute("UPDATE SYSTAB SET MM=1"); };
     prompt.queueAnswer(Answer::Yes);
-    EXPECT_EQ(voucher->SaveWithConfirm(prompt), voucher_result::kNotSaved);
-    EXPECT_EQ(prompt.last(), "不能在已月结月份内增加凭证！");
+    prompt.queueAnswer(Answer::Yes);
+    // Back to the month cell, with the lines as typed.
+    EXPECT_EQ(voucher->SaveWithConfirm(prompt), voucher_result::kBackToField);
+    EXPECT_EQ(prompt.last(), "不能在已月结月份内增加凭证！\n需要返回修改吗？");
+    EXPECT_EQ(voucher->ErrorField, 1);
+    EXPECT_EQ(voucher->lines[0][VoucherLine::Debit], "5");
+    EXPECT_TRUE(voucher->isNew);
     EXPECT_EQ(count("SELECT count(*) FROM CERDIR"), 0);
     EXPECT_EQ(count("SELECT count(*) FROM P0"), 0);
+    // Moved to February it is saved.
+    voucher->head[kHeadMonth] = "02";
+    ScriptedPrompt yes;
+    yes.queueAnswer(Answer::Yes);
+    EXPECT_EQ(voucher->SaveWithConfirm(yes), voucher_result::kOk);
+    EXPECT_EQ(count("SELECT count(*) FROM CERDIR WHERE T='20260210'"), 1);
 }
 
 TEST_F(VoucherTest, AnEngineErrorHalfWayLeavesTheStoredVoucherAsItWas)

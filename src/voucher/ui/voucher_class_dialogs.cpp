@@ -121,9 +121,9 @@ CVoucherClassDlg::CVoucherClassDlg(Database& db, Prompt& prompt, Mode mode, cons
     m_code->setFixedWidth(metrics.horizontalAdvance(QStringLiteral("WWWW")) + 16);
     m_name->setMinimumWidth(metrics.horizontalAdvance(QString(kClassNameBytes / 2 + 2, QChar(0x6C49))) + 16);
 
-    auto* codeLabel = new QLabel(QStringLiteral("类别字(&C)："), this);
+    auto* codeLabel = new QLabel(QStringLiteral("类别字"), this);
     codeLabel->setBuddy(m_code);
-    auto* nameLabel = new QLabel(QStringLiteral("类别名(&N)："), this);
+    auto* nameLabel = new QLabel(QStringLiteral("类别名"), this);
     nameLabel->setBuddy(m_name);
 
     m_confirm = new QPushButton(QStringLiteral("&S.确认"), this);

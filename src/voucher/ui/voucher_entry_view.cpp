@@ -242,13 +242,14 @@ CellInfo CKszwpz::GetCellInfo(int row, int col, std::string_view area, bool ente
     switch (columnRole(col)) {
     case Column::Summary: return CellInfo{entry[VoucherLine::Summary], std::string(kSummarySpec), 40, 0};
     case Column::Subject: return CellInfo{entry[VoucherLine::Subject], "CLASSNOSTRING", 6, 0};
-    case Column::Quantity: return CellInfo{entry[VoucherLine::Quantity], "NUMBER", 12, 4};
+    // Quantities and rates keep up to six decimals, as a stored voucher is read back.
+    case Column::Quantity: return CellInfo{entry[VoucherLine::Quantity], "NUMBER", 12, 6};
     case Column::Price:
         if (entering) {
             m_priceRow = row;
             m_priceText = derivedPriceText(entry);
         }
-        return CellInfo{priceText(row), "NUMBER", 12, 4};
+        return CellInfo{priceText(row), "NUMBER", 12, 6};
     case Column::Debit: return CellInfo{entry[VoucherLine::Debit], "NUMBER", 12, 2};
     case Column::Credit: return CellInfo{entry[VoucherLine::Credit], "NUMBER", 12, 2};
     }
@@ -403,6 +404,9 @@ void CKszwpz::updateColumnLayout(bool force)
     m_quantityColumns = quantity;
     m_priceRow = -1;
     SetTextColumns(quantity ? kQuantityWidths : kPlainWidths);
+    // Edits made in the other layout name its columns: undo and redo stop here.
+    m_undoFloor = editHistory().undoList().size();
+    m_redoFloor = editHistory().redoList().size();
     // Each layout keeps its own column widths (and page settings).
     if (Database* db = settingsKey().db)
         setSettingsKey(SettingsKey{db, viewFlag(ViewKind::VoucherEntry), quantity ? "1" : "0"});
@@ -511,6 +515,10 @@ void CKszwpz::undoEdit(bool redo)
         Redo();
     else
         Undo();
+    // The restored cell follows the rules of its line as if it had been typed.
+    const CellPos cell = currentCell();
+    if (cell.area == area::kText)
+        OnCellChanged(cell.row, cell.col, cell.area, GetCellInfo(cell.row, cell.col, cell.area, false).text);
     fixCurrentColumn();
 }
 

@@ -291,6 +291,35 @@ private slots:
         }
     }
 
+    void undoFollowsTheLineRulesAndStopsWhereTheColumnsChanged()
+    {
+        auto frame = window();
+        CKszwpz* view = frame->view();
+        typeInto(view, 0, 1, "1002-1");
+        typeInto(view, 0, 2, "100");
+        QCOMPARE(view->voucher().lines[0][VoucherLine::Display], std::string("1002-1 工商银行"));
+        // Undoing into the subject cell: the shortened code names no subject any more.
+        view->SetCurrentCell(0, 1, 6, "TEXT");
+        press(view, Qt::Key_Z, Qt::ControlModifier); // the "100" goes, one keystroke at a time
+        press(view, Qt::Key_Z, Qt::ControlModifier);
+        press(view, Qt::Key_Z, Qt::ControlModifier);
+        press(view, Qt::Key_Z, Qt::ControlModifier); // "1002-"
+        QCOMPARE(cell(view, 0, VoucherLine::Subject), std::string("1002-"));
+        QCOMPARE(view->voucher().lines[0][VoucherLine::Display], std::string());
+
+        // A quantity subject on line 1 changes the columns: what was typed before is kept.
+        typeInto(view, 0, 2, "7");
+        press(view, Qt::Key_Down);
+        typeInto(view, 1, 1, "1403");
+        press(view, Qt::Key_Up);
+        QVERIFY(view->hasQuantityColumns());
+        QVERIFY(!view->isCommandEnabled(cmd::kUndo));
+        press(view, Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(cell(view, 1, VoucherLine::Subject), std::string("1403"));
+        QCOMPARE(cell(view, 0, VoucherLine::Debit), std::string("7"));
+        QCOMPARE(cell(view, 0, VoucherLine::Quantity), std::string());
+    }
+
     void aQuantitySubjectSwitchesToSixColumnsWithTheirOwnWidthsAndBack()
     {
         // The six-column layout has widths of its own stored (mode "1").
@@ -306,6 +335,9 @@ private slots:
         typeInto(view, 1, 1, "1403");
         press(view, Qt::Key_Up);
         QVERIFY(view->hasQuantityColumns());
+        // Quantities and rates take six decimals.
+        typeInto(view, 1, 2, "1.2345678");
+        QCOMPARE(view->GetCellInfo(1, 2, "TEXT", false).text, std::string("1.234567"));
         QCOMPARE(captions(*view), (std::vector<std::string>{"摘    要", "会计科目", "数量或外币", "单价或汇率", "借方金额",
                                                             "贷方金额"}));
         QCOMPARE(view->settingsKey().fieldMode, std::string("1"));
