@@ -30,16 +30,6 @@ constexpr std::string_view kDeleteRates = "DELETE FROM WBR WHERE trim(WNO)=?1";
 constexpr int kMaxCodeDigits = 4;
 constexpr int kMaxNameBytes = 10;
 
-// The text left-aligned in width GBK bytes, as "%-*s" pads it in the file's code page.
-std::string padRight(std::string_view text, int width)
-{
-    std::string padded(text);
-    const int length = gbkLength(text);
-    if (length < width)
-        padded.append(static_cast<size_t>(width - length), ' ');
-    return padded;
-}
-
 CurrencyResult refuse(std::string message, CurrencyField field)
 {
     CurrencyResult result;
@@ -123,7 +113,7 @@ DeleteOutcome tryDelete(Database& db, const std::string& code, bool ratesConfirm
 
 std::string CurrencyLine::text() const
 {
-    return padRight(code, 8) + padRight(name, 16) + subject;
+    return padGbkRight(code, 8) + padGbkRight(name, 16) + subject;
 }
 
 std::vector<CurrencyLine> listCurrencies(Database& db)

@@ -14,6 +14,7 @@
 #include "voucher/voucher_listing.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <fstream>
 #include <functional>
 #include <iostream>
@@ -91,16 +92,24 @@ std::optional<ViewOutput> voucherView(CKszwEnv& env, const ParsedArguments& pars
         prompt.warn(numberRefusal(parsedNumber, false));
         return std::nullopt;
     }
-    const std::optional<VoucherListing> listing = buildVoucherListing(env.db(), date, number);
+    const std::optional<VoucherListing> listing = loadVoucherListing(env.db(), {date, number});
     if (!listing) {
         prompt.warn("该凭证不存在，请按回车键退出！");
         return std::nullopt;
     }
+    const bool quantity = listing->quantityColumns;
     ViewOutput output;
-    output.heads = {trim(kVoucherTitle), listing->headLine, listing->footLine};
-    output.rows.push_back(listing->columnTitles);
-    output.rows.insert(output.rows.end(), listing->rows.begin(), listing->rows.end());
-    output.rows.push_back(listing->totalsRow);
+    std::string foot;
+    for (const std::string& text : listingFootTexts(env.chiefAccountant(), listing->reviewerName, listing->makerName))
+        foot += (foot.empty() ? "" : "    ") + text;
+    output.heads = {trim(kVoucherDisplayTitle),
+                    listingMonthLabel(env.year(), std::atoi(listing->month.c_str())) + "    " +
+                        listingNumberText(listing->key.number) + "    " + listingAttachmentsText(listing->attachments),
+                    foot};
+    output.rows.push_back(listingColumnTitles(quantity));
+    for (const ListedLine& line : listing->lines)
+        output.rows.push_back(listingRow(line, quantity));
+    output.rows.push_back(listingTotalsRow(kTotalLabel, listing->debitTotal, listing->creditTotal, quantity));
     return output;
 }
 

@@ -76,6 +76,21 @@ int gbkLength(std::string_view text)
     return length;
 }
 
+std::string padGbkRight(std::string_view text, int width)
+{
+    std::string padded(text);
+    const int length = gbkLength(text);
+    if (length < width)
+        padded.append(static_cast<size_t>(width - length), ' ');
+    return padded;
+}
+
+std::string padGbkLeft(std::string_view text, int width)
+{
+    const int length = gbkLength(text);
+    return (length < width ? std::string(static_cast<size_t>(width - length), ' ') : std::string()) + std::string(text);
+}
+
 int charCount(std::string_view text)
 {
     int count = 0;

@@ -17,6 +17,10 @@ std::string trimWhitespace(std::string_view text);
 
 // Length in GBK bytes: ASCII characters count 1, any other character 2.
 int gbkLength(std::string_view text);
+// The text padded with blanks to width GBK bytes, as "%-*s" (padGbkRight) and "%*s" (padGbkLeft)
+// pad it in the file's code page; a longer text is kept whole.
+std::string padGbkRight(std::string_view text, int width);
+std::string padGbkLeft(std::string_view text, int width);
 // Number of characters (code points) of UTF-8 text; a malformed byte counts as one character.
 int charCount(std::string_view text);
 // The characters of UTF-8 text, each as its own string.

@@ -72,13 +72,13 @@ TEST_F(CliVouchers, GoodVouchersAreStoredByTheOperatorAndShownByTheVoucherView)
     EXPECT_EQ(output, "操作员 101 没有“凭证制作”的权限！\n");
 
     ASSERT_EQ(cli("view " + file + " voucher --operator 102 --date 20260305 --number 1", output), 0) << output;
-    EXPECT_EQ(output, "# 记帐凭证\n"
-                      "# 2026 年 3 月 5 日    第 0001 号    附件：2 张\n"
-                      "# 会计主管：    记帐：    出纳：    复核：    制证：×××\n"
-                      "摘    要\t会计科目\t借方金额\t贷方金额\n"
+    EXPECT_EQ(output, "# 记 帐 凭 证\n"
+                      "# 2026 年 3 月    第 0001 号    附件：   2 张\n"
+                      "# 会计主管：×××    记帐：    出纳：    复核：    制证：×××\n"
+                      "摘           要\t  科  目  名  称\t借方发生额\t贷方发生额\n"
                       "提取现金\t1001 库存现金\t1,234.50\t\n"
                       "提取现金\t1002-1 工商银行\t\t1,234.50\n"
-                      "借－贷＝\t合    计\t1,234.50\t1,234.50\n");
+                      "合            计\t\t1,234.50\t1,234.50\n");
 }
 
 TEST_F(CliVouchers, TheVoucherViewRefusesWhatTheHeadCellsRefuse)

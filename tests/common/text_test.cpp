@@ -42,6 +42,16 @@ TEST(TextGbkLength, AsciiCountsOneAndEveryOtherCharacterTwo)
     EXPECT_EQ(gbkLength(std::string("\x80" "a", 2)), 3);
 }
 
+TEST(TextGbkPadding, PadsToGbkWidthAndKeepsLongerTextWhole)
+{
+    EXPECT_EQ(padGbkRight("李复核", 9), "李复核   ");
+    EXPECT_EQ(padGbkRight("ab", 4), "ab  ");
+    EXPECT_EQ(padGbkRight("很长的名字", 4), "很长的名字");
+    EXPECT_EQ(padGbkLeft("7", 4), "   7");
+    EXPECT_EQ(padGbkLeft("美元", 6), "  美元");
+    EXPECT_EQ(padGbkLeft("12345", 4), "12345");
+}
+
 TEST(TextCharacters, SplitsAndCutsWholeCharacters)
 {
     EXPECT_EQ(charCount("a管b"), 3);
