@@ -146,9 +146,11 @@ AccountSetResult createAccountSet(const std::string& folder, const Clock& clock,
     if (!fs::is_directory(dir, error)) {
         fs::create_directories(dir, error);
         if (error || !fs::is_directory(dir)) {
-            result.message = std::string(kCannotMakeFolder) + "\r“" + path + "”";
+            // Appended piece by piece: GCC 12 at -O3 warns (wrongly) about the chained form.
+            result.message = std::string(kCannotMakeFolder);
+            result.message.append("\r“").append(path).append("”");
             if (error)
-                result.message += "\r" + error.message();
+                result.message.append("\r").append(error.message());
             removeMade();
             return result;
         }

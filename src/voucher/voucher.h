@@ -52,6 +52,7 @@ inline constexpr int kOk = 1;
 // SaveWithConfirm / CheckHead
 inline constexpr int kBackToEditing = 2;   // Cancel of the save question
 inline constexpr int kBackToField = 4;     // go back to the head cell ErrorField names
+inline constexpr int kBackToLine = 5;      // go back to the subject of the line ErrorLine names
 inline constexpr int kNothingToKeep = 6;   // no line could be stored
 inline constexpr int kNotSaved = 7;        // discarded or refused
 // Store
@@ -89,6 +90,7 @@ public:
     std::string oldDate, oldNumber; // the key the voucher was loaded or last saved under
     bool isNew = true;
     int ErrorField = -1; // -1 none; 0 year, 1 month, 2 day, 3 number
+    int ErrorLine = -1;  // after kBackToLine: the line whose subject cannot take its amount
 
     // --- lines
     int lineCount() const { return static_cast<int>(lines.size()); }

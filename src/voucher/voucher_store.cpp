@@ -155,6 +155,31 @@ int CVoucher::SaveWithConfirm(Prompt& prompt)
         return checked;
     PN = static_cast<int>(ReadNumber(head[kHeadAttachments]));
 
+    // A line with an amount on a subject that cannot take it would be left out by the store:
+    // that is said first, and the operator may go back to it.
+    ErrorLine = -1;
+    const std::string source = LY.empty() ? std::string("0") : LY;
+    for (size_t i = 0; i < lines.size(); ++i) {
+        const VoucherLine& line = lines[i];
+        if (std::fabs(storedAmount(line[VoucherLine::Debit])) <= kPresent
+            && std::fabs(storedAmount(line[VoucherLine::Credit])) <= kPresent)
+            continue;
+        const std::string subject = trim(line[VoucherLine::Subject]);
+        if (subjectUsableBy(db(), subject, source))
+            continue;
+        const int number = static_cast<int>(i) + 1;
+        const std::string fault = subject.empty() ? format("第%d行没有会计科目，", number)
+                                                  : format("第%d行的科目“%s”不存在、有子科目或不能在本软件中记帐，",
+                                                           number, subject.c_str());
+        if (prompt.ask(fault + "该行不能存盘。\n需要返回修改吗？", Buttons::YesNo, Answer::Yes, Icon::Question,
+                       kMessageCaption)
+            == Answer::Yes) {
+            ErrorLine = static_cast<int>(i);
+            return voucher_result::kBackToLine;
+        }
+        break; // No: such lines are left out, as the store does, without asking again
+    }
+
     std::string question;
     if (isNew)
         question = "新增凭证：" + longDate(T) + "  第" + CER + "号";

@@ -46,6 +46,39 @@ inline constexpr std::string_view kTestChart = "code,name,kind,unit,multi_column
                                                "6001,主营业务收入,0,,0,0,0\n"
                                                "6602,管理费用,0,,0,0,0\n";
 
+// A line of a voucher written straight into the tables.
+struct RawLine {
+    std::string summary;
+    std::string subject;
+    int direction; // 1 debit, -1 credit
+    double amount;
+    double quantity = 0;
+};
+
+// A voucher written straight into CERDIR and P0 (status mk, maker opp, month code from the date's
+// calendar month): what another program or an older version may have left in a file.
+inline void insertRawVoucher(Database& db, const std::string& date, const std::string& number,
+                             const std::vector<RawLine>& lines, const std::string& mk = "2",
+                             const std::string& opp = "102", const std::string& opn = "")
+{
+    const std::string month = date.substr(4, 2);
+    db.execute("INSERT INTO CERDIR(T,CER,OPP,OPN,PN,LY,MK,TT) VALUES(?1,?2,?3,?4,0,'0',?5,?6)",
+               {date, number, opp, opn.empty() ? SqlValue() : SqlValue(opn), mk, month});
+    std::int64_t rn = 1;
+    for (const RawLine& line : lines)
+        db.execute("INSERT INTO P0(T,CER,RN,MRY,KNO,F,MY,NU,MK,TT) VALUES(?1,?2,?3,?4,?5,?6,?7,?8,?9,?10)",
+                   {date, number, rn++, line.summary, line.subject, static_cast<std::int64_t>(line.direction),
+                    line.amount, line.quantity, mk, month});
+}
+
+// A balanced two-line voucher of amount on 1001 / 1002-1, written straight into the tables.
+inline void insertBalancedVoucher(Database& db, const std::string& date, const std::string& number,
+                                  double amount = 100, const std::string& mk = "2", const std::string& opp = "102",
+                                  const std::string& opn = "")
+{
+    insertRawVoucher(db, date, number, {{"提现", "1001", 1, amount}, {"提现", "1002-1", -1, amount}}, mk, opp, opn);
+}
+
 class VoucherTest : public ::testing::Test {
 protected:
     void SetUp() override { open(2026); }

@@ -307,9 +307,19 @@ TEST_F(VoucherTest, LinesAreStoredInOrderWithoutGapsAndRefusedLinesEmptied)
           {"有子科目", "1002", "10", ""},
           {"专用", "6001", "", "5"},
           {"付款", "1002-1", "", "30", "2.5"}});
+    // The first line that cannot be stored is named; Yes goes back to it.
+    ScriptedPrompt back;
+    EXPECT_EQ(voucher->SaveWithConfirm(back), voucher_result::kBackToLine);
+    EXPECT_EQ(back.texts(), std::vector<std::string>{"第3行的科目“1002”不存在、有子科目或不能在本软件中记帐，"
+                                                     "该行不能存盘。\n需要返回修改吗？"});
+    EXPECT_EQ(voucher->ErrorLine, 2);
+    EXPECT_EQ(count("SELECT count(*) FROM CERDIR"), 0);
+    // No: the save goes on without such lines, asked once.
     ScriptedPrompt yes;
+    yes.queueAnswer(Answer::No);
     yes.queueAnswer(Answer::Yes);
     ASSERT_EQ(voucher->SaveWithConfirm(yes), voucher_result::kOk);
+    EXPECT_EQ(yes.entries().size(), 2u);
     Database& db = env.db();
     EXPECT_EQ(count("SELECT count(*) FROM P0"), 2);
     EXPECT_EQ(count("SELECT count(*) FROM P0 WHERE RN=1 AND KNO='1001' AND F=1 AND MY=30 AND MK='2' AND TT='03'"), 1);
@@ -318,6 +328,15 @@ TEST_F(VoucherTest, LinesAreStoredInOrderWithoutGapsAndRefusedLinesEmptied)
     EXPECT_EQ(voucher->lines[2][VoucherLine::Subject], "");
     EXPECT_EQ(voucher->lines[3][VoucherLine::Credit], "");
     EXPECT_EQ(db.queryText("SELECT MK FROM CERDIR").value(), "2");
+}
+
+TEST_F(VoucherTest, AnAmountWithoutSubjectIsNamedBeforeTheSave)
+{
+    fill(*voucher, "20260310", "1", {{"现金", "1001", "30", ""}, {"银行", "", "", "30"}});
+    ScriptedPrompt back;
+    EXPECT_EQ(voucher->SaveWithConfirm(back), voucher_result::kBackToLine);
+    EXPECT_EQ(back.last(), "第2行没有会计科目，该行不能存盘。\n需要返回修改吗？");
+    EXPECT_EQ(voucher->ErrorLine, 1);
 }
 
 TEST_F(VoucherTest, TheStatusRisesToTwoOnlyWhenBalancedAndSummarised)

@@ -189,6 +189,10 @@ void CKsFormView::SetAreaCells(std::string_view area, int row, const std::vector
     if (static_cast<int>(table->size()) <= row)
         table->resize(static_cast<size_t>(row) + 1);
     (*table)[static_cast<size_t>(row)] = cells;
+    // The screen's geometry carries the cells: a view that lays out again (rows, then cells)
+    // shows its head and foot cells at once.
+    if (m_initialized)
+        updateScrollSizes();
 }
 
 void CKsFormView::applyLayoutDefaults()

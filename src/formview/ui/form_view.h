@@ -295,7 +295,9 @@ private:
     void handleKey(QKeyEvent* event);
     void moveVertical(bool down, int col);
     // To the next or previous cell of the row; false at the last or first cell.
-    bool moveHorizontal(bool right);
+    // To the next or previous cell of the row: the arrows put the caret where they cross into the
+    // cell; Tab and Enter (toEnd) after its text, so that typing adds to what the cell holds.
+    bool moveHorizontal(bool right, bool toEnd = false);
     void selectWhole(const std::string& zone, int row, int col);
     void applyUndoRecord(const EditRecord& record);
     EditRecord presentState(const EditRecord& record);

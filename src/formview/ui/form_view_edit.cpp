@@ -119,16 +119,16 @@ void CKsFormView::handleKey(QKeyEvent* event)
         return;
     case Qt::Key_Tab:
         m_shiftHeld = false;
-        moveHorizontal(true);
+        moveHorizontal(true, true);
         return;
     case Qt::Key_Backtab:
         m_shiftHeld = false;
-        moveHorizontal(false);
+        moveHorizontal(false, true);
         return;
     case Qt::Key_Return:
     case Qt::Key_Enter:
         m_shiftHeld = false;
-        if (!moveHorizontal(true))
+        if (!moveHorizontal(true, true))
             moveVertical(true, 0); // the first cell of the next row
         return;
     case Qt::Key_Up: moveVertical(false, cell.col); return;
@@ -192,13 +192,13 @@ void CKsFormView::handleKey(QKeyEvent* event)
         typeCharacter(character);
 }
 
-bool CKsFormView::moveHorizontal(bool right)
+bool CKsFormView::moveHorizontal(bool right, bool toEnd)
 {
     const CellPos cell = m_current;
     const int col = cell.col + (right ? 1 : -1);
     if (col < 0 || col >= m_layout.cellCount(cell.area, cell.row))
         return false;
-    const int caret = right || !m_editable ? 0 : textLength(cell.row, col, cell.area);
+    const int caret = !m_editable || (right && !toEnd) ? 0 : textLength(cell.row, col, cell.area);
     SetCurrentCell(cell.row, col, caret, cell.area, true);
     return true;
 }

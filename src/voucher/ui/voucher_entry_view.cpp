@@ -346,7 +346,10 @@ void CKszwpz::OnEnterCell(int row, int col, std::string_view area)
 void CKszwpz::OnRowsAdded(int count)
 {
     m_voucher.resizeLines(m_voucher.lineCount() + count);
-    m_priceRow = -1;
+    // A row added at the end (Down from the last line) leaves the price being typed in its line:
+    // it is committed when the cell is left.
+    if (m_priceRow >= m_voucher.lineCount())
+        m_priceRow = -1;
 }
 
 void CKszwpz::OnInsertRows(int atRow, int lastRow, int count)
@@ -640,7 +643,10 @@ int CKszwpz::saveIfModified()
         // Lines the save could not keep were emptied.
         m_voucher.resetLinesWithoutSubject();
         updateColumnLayout();
-        if (result == voucher_result::kBackToField && m_voucher.ErrorField >= 0) {
+        if (result == voucher_result::kBackToLine && m_voucher.ErrorLine >= 0
+            && m_voucher.ErrorLine < m_voucher.lineCount()) {
+            placeCaret(m_voucher.ErrorLine, columnOf(Column::Subject), area::kText);
+        } else if (result == voucher_result::kBackToField && m_voucher.ErrorField >= 0) {
             placeCaret(0, m_voucher.ErrorField, area::kHead);
         } else {
             const CellPos cell = currentCell();
@@ -658,13 +664,15 @@ int CKszwpz::saveIfModified()
 bool CKszwpz::queryClose()
 {
     const int result = saveIfModified();
-    return result != voucher_result::kBackToField && result != voucher_result::kBackToEditing;
+    return result != voucher_result::kBackToField && result != voucher_result::kBackToLine
+           && result != voucher_result::kBackToEditing;
 }
 
 void CKszwpz::newVoucher()
 {
     const int result = saveIfModified();
-    if (result == voucher_result::kBackToField || result == voucher_result::kBackToEditing)
+    if (result == voucher_result::kBackToField || result == voucher_result::kBackToLine
+        || result == voucher_result::kBackToEditing)
         return;
     try {
         m_voucher.ResetAsNew();
@@ -678,7 +686,8 @@ void CKszwpz::newVoucher()
 void CKszwpz::openVoucher()
 {
     const int result = saveIfModified();
-    if (result == voucher_result::kBackToField || result == voucher_result::kBackToEditing)
+    if (result == voucher_result::kBackToField || result == voucher_result::kBackToLine
+        || result == voucher_result::kBackToEditing)
         return;
     bool deletedShown = false;
     int loaded = 0;

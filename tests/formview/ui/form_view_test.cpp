@@ -139,6 +139,7 @@ class FormViewTest : public QObject {
 private slots:
     void initTestCase();
     void baseViewShowsPlaceholderAndTakes20Bytes();
+    void headCellsSetAfterTheRowsShowAtOnce();
     void downAddsRowOnlyAfterFilledLastRow_data();
     void downAddsRowOnlyAfterFilledLastRow();
     void changedCellIsCommittedOnceOnLeaving();
@@ -169,6 +170,21 @@ void FormViewTest::initTestCase()
     QFont::insertSubstitutions(QStringLiteral("宋体"), {QStringLiteral("AR PL UMing CN"),
                                                         QStringLiteral("Noto Serif CJK SC"),
                                                         QStringLiteral("Noto Sans CJK SC")});
+}
+
+void FormViewTest::headCellsSetAfterTheRowsShowAtOnce()
+{
+    // A view that lays out again while shown: the rows first (which empties the head cells), then
+    // its head cells. The screen shows them without waiting for a resize.
+    CKsFormView view;
+    prepare(view);
+    view.SetAreaRows(3, 1, 1, 1, 1);
+    QCOMPARE(view.screenGeometry().cellRect("HEAD", 0, 0).width, 0);
+    view.SetAreaCells("HEAD", 0, {{335, 6}, {440, 4}});
+    QVERIFY(view.screenGeometry().cellRect("HEAD", 0, 1).width > 0);
+    QCOMPARE(view.screenGeometry().cellRect("HEAD", 0, 2).width, 0);
+    view.SetAreaCells("FOOT", 0, {{100, 4}});
+    QVERIFY(view.screenGeometry().cellRect("FOOT", 0, 0).width > 0);
 }
 
 void FormViewTest::baseViewShowsPlaceholderAndTakes20Bytes()

@@ -392,6 +392,20 @@ private slots:
         QCOMPARE(view->displayedText(1, 2, "TEXT"), std::string("3"));
     }
 
+    void aPriceTypedOnTheLastLineCountsWhenDownAddsALine()
+    {
+        auto frame = window();
+        CKszwpz* view = frame->view();
+        typeInto(view, 0, 1, "1403");
+        typeInto(view, 0, 2, "2");
+        typeInto(view, 0, 3, "100");
+        press(view, Qt::Key_Down); // a new line below; the price is committed on the way
+        QCOMPARE(view->textRowCount(), 2);
+        QCOMPARE(view->currentCell().row, 1);
+        QCOMPARE(cell(view, 0, VoucherLine::Debit), std::string("200.00"));
+        QCOMPARE(view->displayedText(0, 3, "TEXT"), std::string("100"));
+    }
+
     void aPlainLineTakesNoQuantity()
     {
         auto frame = window();
