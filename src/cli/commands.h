@@ -18,5 +18,7 @@ int runSetInfo(const Arguments& args);
 int runImport(const Arguments& args);
 int runView(const Arguments& args);
 int runDemo(const Arguments& args);
+int runReview(const Arguments& args);
+int runCloseMonth(const Arguments& args);
 
 } // namespace kszw::cli

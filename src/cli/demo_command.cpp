@@ -16,7 +16,11 @@
 #include "session/operators.h"
 #include "session/rights.h"
 #include "session/user_settings.h"
+#include "store/accounting_calendar.h"
+#include "voucher/month_close.h"
 #include "voucher/voucher_import.h"
+#include "voucher/voucher_review.h"
+#include "voucher/voucher_selection.h"
 
 #include <array>
 #include <cmath>
@@ -296,6 +300,44 @@ bool bookkeeping(const std::string& file, Prompt& prompt)
     return true;
 }
 
+// The reviewer's part. 103 reviews every voucher up to the month before the last month with
+// vouchers and the first half of the last month's, and closes every month before the last two.
+// So the review selection has work left, reviews of an open month can still be taken back, and the
+// books hold closed months.
+bool posting(const std::string& file, Prompt& prompt)
+{
+    CKszwEnv reviewer;
+    if (!logIn(reviewer, file, "103", prompt))
+        return false;
+    int lastMonth = 0;
+    for (int month = 1; month <= 12; ++month) {
+        const MonthCounts counts = monthCounts(reviewer.db(), monthCode(month));
+        if (counts.reviewed + counts.unreviewed > 0)
+            lastMonth = month;
+    }
+    for (int month = 1; month <= lastMonth; ++month) {
+        std::vector<VoucherKey> keys;
+        for (const SelectionEntry& entry : reviewEntries(reviewer.db(), reviewer.operatorCode(), monthCode(month)))
+            keys.push_back(entry.key);
+        if (month == lastMonth)
+            keys.resize(keys.size() / 2);
+        const int reviewed = reviewBatch(reviewer.db(), keys, reviewer.operatorCode(), prompt);
+        if (reviewed != static_cast<int>(keys.size()))
+            return fail("复核登帐", format("%02d月有凭证未能复核", month));
+    }
+    // The close asks before it closes: the demo answers Yes without printing the questions.
+    class AnswerYes : public CliPrompt {
+    public:
+        Answer ask(std::string_view, Buttons, Answer, Icon, std::string_view) override { return Answer::Yes; }
+    } yes;
+    for (int month = 1; month <= lastMonth - 2; ++month) {
+        int closedMonths = 0;
+        if (!closeMonth(reviewer.db(), yes, closedMonths))
+            return fail("结帐", format("%02d月未能结帐", month));
+    }
+    return true;
+}
+
 } // namespace
 
 int runDemo(const Arguments& args)
@@ -321,7 +363,8 @@ int runDemo(const Arguments& args)
         return 1;
     }
     CliPrompt prompt;
-    if (!administration(created.filePath, prompt) || !bookkeeping(created.filePath, prompt))
+    if (!administration(created.filePath, prompt) || !bookkeeping(created.filePath, prompt)
+        || !posting(created.filePath, prompt))
         return 1;
     std::printf("%s\n", created.filePath.c_str());
     return 0;

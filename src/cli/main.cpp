@@ -28,8 +28,10 @@ constexpr CommandEntry kCommands[] = {
     {"new-year", kszw::cli::runNewYear, "new-year FILE --operator OP [--password P] --year Y [--yes]"},
     {"demo", kszw::cli::runDemo, "demo DIR [--year Y]"},
     {"import", kszw::cli::runImport, "import FILE --operator OP [--password P] subjects|opening|currencies|rates|vouchers CSVFILE"},
+    {"review", kszw::cli::runReview, "review FILE --operator OP [--password P] [--all | --month M]"},
+    {"close-month", kszw::cli::runCloseMonth, "close-month FILE --operator OP [--password P] [--yes]"},
     {"view", kszw::cli::runView,
-     "view FILE VIEW [--operator OP] [--password P] [--subject CODE] [--date YYYYMMDD] [--number N] [--format tsv|csv|pdf] [--out PATH]   VIEW: chart, voucher"},
+     "view FILE VIEW [--operator OP] [--password P] [--subject CODE] [--date YYYYMMDD] [--number N] [--month M] [--parent K] [--numbers N1,N2…|--classes C1,C2…] [--range all|reviewed|unreviewed] [--format tsv|csv|pdf] [--out PATH]   VIEW: chart, voucher, summary"},
     {"set-info", kszw::cli::runSetInfo,
      "set-info FILE --operator OP [--password P] [--unit U] [--chief K] [--t1 D] [--t13 D] [--jt NNN]"},
 };

@@ -11,7 +11,10 @@
 #include "common/csv.h"
 #include "common/text.h"
 #include "voucher/voucher.h"
+#include "store/accounting_calendar.h"
 #include "voucher/voucher_listing.h"
+#include "voucher/voucher_selection.h"
+#include "voucher/voucher_summary.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -26,6 +29,7 @@ namespace {
 
 constexpr const char* kViewUsage =
     "view FILE VIEW [--operator OP] [--password P] [--subject CODE] [--date YYYYMMDD] [--number N] "
+    "[--month M] [--parent K] [--numbers N1,N2…|--classes C1,C2…] [--range all|reviewed|unreviewed] "
     "[--format tsv|csv|pdf] [--out PATH]";
 
 struct ViewOutput {
@@ -113,11 +117,95 @@ std::optional<ViewOutput> voucherView(CKszwEnv& env, const ParsedArguments& pars
     return output;
 }
 
+// The words of a comma-separated list, blanks removed, empty words left out.
+std::vector<std::string> listWords(const std::string& text)
+{
+    std::vector<std::string> words;
+    size_t start = 0;
+    while (start <= text.size()) {
+        const size_t comma = text.find(',', start);
+        const std::string word = toUpperAscii(trimWhitespace(text.substr(start, comma - start)));
+        if (!word.empty())
+            words.push_back(word);
+        if (comma == std::string::npos)
+            break;
+        start = comma + 1;
+    }
+    return words;
+}
+
+// The voucher summary of a month: of the chosen vouchers (--numbers), of the chosen classes
+// (--classes) or, without either, of every complete voucher of the month in the range; below
+// --parent when given.
+std::optional<ViewOutput> summaryView(CKszwEnv& env, const ParsedArguments& parsed, Prompt& prompt)
+{
+    const std::string monthText = trimWhitespace(parsed.option("--month").value_or(""));
+    const int month = isAllDigits(monthText) && monthText.size() <= 2 ? std::atoi(monthText.c_str()) : 0;
+    if (month < 1 || month > 12) {
+        prompt.warn("--month 应为 1 到 12 的会计月份！");
+        return std::nullopt;
+    }
+    const std::string rangeText = parsed.option("--range").value_or("all");
+    SummarySelection selection;
+    selection.month = monthCode(month);
+    if (rangeText == "all")
+        selection.range = VoucherRange::All;
+    else if (rangeText == "reviewed")
+        selection.range = VoucherRange::Reviewed;
+    else if (rangeText == "unreviewed")
+        selection.range = VoucherRange::Unreviewed;
+    else {
+        prompt.warn("--range 只能是 all、reviewed 或 unreviewed！");
+        return std::nullopt;
+    }
+    if (const std::optional<std::string> classes = parsed.option("--classes")) {
+        selection.byClass = true;
+        selection.classes = listWords(*classes);
+        if (selection.classes.size() > static_cast<size_t>(kMaxSummaryClasses)) {
+            prompt.warn(kTooManyClasses);
+            return std::nullopt;
+        }
+    } else if (const std::optional<std::string> numbers = parsed.option("--numbers")) {
+        // Each number is read as the number cell reads it: "1" is voucher 0001.
+        CVoucher voucher(env, SystemClock());
+        for (std::string number : listWords(*numbers)) {
+            int classLength = 0;
+            const int parsedNumber = voucher.ParseNumber(classLength, number, false);
+            if (parsedNumber != voucher_result::kOk) {
+                prompt.warn(numberRefusal(parsedNumber, false));
+                return std::nullopt;
+            }
+            selection.numbers.push_back(number);
+        }
+    } else {
+        for (const SelectionEntry& entry :
+             voucherEntries(env.db(), selection.month, SelectionMode::Summary, selection.range))
+            selection.numbers.push_back(entry.key.number);
+    }
+    const std::string parent = trimWhitespace(parsed.option("--parent").value_or(""));
+    if (!parent.empty() && !summaryCanOpen(env.db(), parent)) {
+        prompt.warn("科目“" + parent + "”不存在或没有子科目！");
+        return std::nullopt;
+    }
+    const VoucherSummary summary = BuildSummary(env.db(), selection, parent);
+    ViewOutput output;
+    std::string foot;
+    for (const std::string& text : summaryFootTexts(env.chiefAccountant(), env.operatorName()))
+        foot += (foot.empty() ? "" : "    ") + text;
+    output.heads = {trim(kSummaryTitle), summaryHeaderLabel(env.year(), month), foot};
+    output.rows.push_back(summaryColumnTitles());
+    for (const SummaryRow& row : summary.rows)
+        output.rows.push_back(summaryRowCells(row));
+    output.rows.push_back(summaryTotalsCells(summary));
+    return output;
+}
+
 const std::vector<ViewKindEntry>& viewKinds()
 {
     static const std::vector<ViewKindEntry> kinds = {
         {"chart", "0402", chartView, chartPdf},
         {"voucher", "0201", voucherView, nullptr},
+        {"summary", "0202", summaryView, nullptr},
     };
     return kinds;
 }
@@ -144,7 +232,8 @@ std::string render(const ViewOutput& output, bool csv)
 int runView(const Arguments& args)
 {
     ParsedArguments parsed =
-        parseArguments(args, {"--operator", "--password", "--subject", "--date", "--number", "--format", "--out"});
+        parseArguments(args, {"--operator", "--password", "--subject", "--date", "--number", "--month", "--parent",
+                              "--numbers", "--classes", "--range", "--format", "--out"});
     if (!parsed.ok)
         return badUsage(parsed.error, kViewUsage);
     if (parsed.positional.size() != 2)

@@ -44,6 +44,9 @@ inline constexpr int kTemplateVoucher = 32845;
 inline constexpr int kNextFreeNumber = 32828;
 inline constexpr int kLargestFreeNumber = 32821;
 inline constexpr int kSubjectLookup = 32826;
+// The voucher display view's next voucher (Ctrl+PageDown) and review or cancel (F3).
+inline constexpr int kNextVoucher = 40017;
+inline constexpr int kReviewToggle = 32842;
 // Writes every page of the active view to a PDF file.
 inline constexpr int kExportPdf = 32901;
 // Framework commands.

@@ -9,6 +9,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 namespace kszw {
 namespace {
 
@@ -43,9 +45,19 @@ TEST(CliDemo, MakesABalancedSetWithAReviewerAndAChart)
     EXPECT_DOUBLE_EQ(top.debitTotal, 1110000.0);
     EXPECT_DOUBLE_EQ(top.creditTotal, 1110000.0);
     EXPECT_DOUBLE_EQ(openingBalance(db, "1403")->quantity, 12.0);
-    // The year's vouchers so far, by 102, all balanced; every line on a usable subject.
+    // The year's vouchers so far, by 102, all complete; every line on a usable subject.
     EXPECT_GT(db.queryLong("SELECT count(*) FROM CERDIR"), 200);
-    EXPECT_EQ(db.queryLong("SELECT count(*) FROM CERDIR WHERE MK<>'2' OR OPP<>'102'"), 0);
+    EXPECT_EQ(db.queryLong("SELECT count(*) FROM CERDIR WHERE (MK<>'2' AND MK<>'4') OR OPP<>'102'"), 0);
+    // 103 reviewed every month before the last one and half of the last; every month before the
+    // last two is closed.
+    const int last = db.queryLong("SELECT max(val(TT)) FROM CERDIR");
+    EXPECT_EQ(db.queryLong("SELECT count(*) FROM CERDIR WHERE val(TT)<?1 AND (MK<>'4' OR OPN<>'103')", {last}), 0);
+    const int lastCount = db.queryLong("SELECT count(*) FROM CERDIR WHERE val(TT)=?1", {last});
+    EXPECT_EQ(db.queryLong("SELECT count(*) FROM CERDIR WHERE val(TT)=?1 AND MK='4'", {last}), lastCount / 2);
+    EXPECT_EQ(db.queryLong("SELECT MM FROM SYSTAB"), std::max(0, last - 2));
+    EXPECT_EQ(db.queryLong("SELECT count(*) FROM P0 WHERE RN>0 AND MK<>(SELECT MK FROM CERDIR C WHERE C.T=P0.T "
+                           "AND C.CER=P0.CER)"),
+              0);
     EXPECT_EQ(db.queryLong("SELECT count(*) FROM P0 WHERE RN>0 AND trim(KNO) NOT IN (SELECT trim(KNO) FROM SUBT)"), 0);
     EXPECT_NEAR(db.queryDouble("SELECT sum(F*MY) FROM P0 WHERE RN>0").value(), 0.0, 0.001);
     EXPECT_GT(db.queryLong("SELECT count(*) FROM P0 WHERE trim(KNO)='1403' AND RN>0 AND NU>0"), 10);

@@ -27,8 +27,13 @@
 #include "session/user_settings.h"
 #include "store/database_error.h"
 #include "store/error_messages.h"
+#include "voucher/ui/month_close_dialog.h"
+#include "voucher/ui/review_select_dialog.h"
 #include "voucher/ui/voucher_class_dialogs.h"
+#include "voucher/ui/voucher_display_view.h"
 #include "voucher/ui/voucher_entry_frame.h"
+#include "voucher/ui/voucher_select_dialog.h"
+#include "voucher/ui/voucher_summary_view.h"
 
 #include <QApplication>
 #include <QFileInfo>
@@ -178,6 +183,16 @@ QWidget* CKszwAppBase::createView(ViewKind kind, CommandTarget*& target)
         target = frame;
         return frame;
     }
+    if (kind == ViewKind::VoucherQuery) {
+        auto* view = new CKszwpz1(m_env, m_clock);
+        target = view;
+        return view;
+    }
+    if (kind == ViewKind::VoucherSummary) {
+        auto* view = new CKszwpz2(m_env, m_clock);
+        target = view;
+        return view;
+    }
     auto* view = new PlaceholderView(kind);
     target = view;
     return view;
@@ -326,9 +341,10 @@ bool CKszwApp::onCommand(int id)
 {
     switch (id) {
     case cmd::kVoucherEntry: openView(ViewKind::VoucherEntry); return true;
-    case cmd::kVoucherQuery:
-    case cmd::kVoucherReview: openView(ViewKind::VoucherQuery); return true;
-    case cmd::kVoucherSummary: openView(ViewKind::VoucherSummary); return true;
+    case cmd::kVoucherQuery: openVoucherQuery(); return true;
+    case cmd::kVoucherReview: openVoucherReview(); return true;
+    case cmd::kVoucherSummary: openVoucherSummary(); return true;
+    case cmd::kMonthClose: runMonthClose(); return true;
     case cmd::kThreeColumnLedger: openView(ViewKind::ThreeColumnLedger); return true;
     case cmd::kMultiColumnLedger: openView(ViewKind::MultiColumnLedger); return true;
     case cmd::kQuantityLedger:
@@ -336,7 +352,6 @@ bool CKszwApp::onCommand(int id)
     case cmd::kVoucherClasses:
         CVoucherClassListDlg::openClasses(env().db(), prompt(), mainFrame());
         return true;
-    case cmd::kMonthClose:
     case cmd::kTemplateDirectory:
     case cmd::kTemplateEntries:
     case cmd::kTemplateVariables:
@@ -345,6 +360,63 @@ bool CKszwApp::onCommand(int id)
     default:
         return CKszwAppBooks::onCommand(id);
     }
+}
+
+void CKszwApp::openVoucherQuery()
+{
+    CVoucherSelectDlg dialog(env().db(), prompt(), SelectionMode::Query, mainFrame());
+    if (!dialog.prepare() || dialog.exec() != QDialog::Accepted)
+        return;
+    auto* view = qobject_cast<CKszwpz1*>(openView(ViewKind::VoucherQuery));
+    if (!view)
+        return;
+    // Open chooses again: the new choice is shown from its first voucher.
+    view->setReselect([this](CKszwpz1& shown) {
+        CVoucherSelectDlg again(env().db(), prompt(), SelectionMode::Query, &shown);
+        if (again.prepare() && again.exec() == QDialog::Accepted)
+            shown.showSelection(again.chosenVouchers(), DisplaySource::Query);
+    });
+    view->showSelection(dialog.chosenVouchers(), DisplaySource::Query);
+}
+
+void CKszwApp::openVoucherSummary()
+{
+    CVoucherSelectDlg dialog(env().db(), prompt(), SelectionMode::Summary, mainFrame());
+    if (!dialog.prepare() || dialog.exec() != QDialog::Accepted)
+        return;
+    auto* view = qobject_cast<CKszwpz2*>(openView(ViewKind::VoucherSummary));
+    if (!view)
+        return;
+    view->setReselect([this](CKszwpz2& shown) {
+        CVoucherSelectDlg again(env().db(), prompt(), SelectionMode::Summary, &shown);
+        if (again.prepare() && again.exec() == QDialog::Accepted)
+            shown.showSummary(again.chosenSummary());
+    });
+    view->showSummary(dialog.chosenSummary());
+}
+
+void CKszwApp::openVoucherReview()
+{
+    const std::string reviewer = env().operatorCode();
+    CReviewSelectDlg dialog(env().db(), prompt(), reviewer, env().closedMonths(), mainFrame());
+    // A batch is run inside the dialog, which then ends without a choice to display.
+    if (!dialog.prepare() || dialog.exec() != QDialog::Accepted)
+        return;
+    auto* view = qobject_cast<CKszwpz1*>(openView(ViewKind::VoucherQuery));
+    if (!view)
+        return;
+    view->setReselect([this](CKszwpz1& shown) {
+        CReviewSelectDlg again(env().db(), prompt(), env().operatorCode(), env().closedMonths(), &shown);
+        if (again.prepare() && again.exec() == QDialog::Accepted)
+            shown.showSelection(again.chosenVouchers(), DisplaySource::Review, again.operation());
+    });
+    view->showSelection(dialog.chosenVouchers(), DisplaySource::Review, dialog.operation());
+}
+
+void CKszwApp::runMonthClose()
+{
+    CMonthCloseDlg dialog(env(), prompt(), mainFrame());
+    dialog.exec();
 }
 
 } // namespace kszw

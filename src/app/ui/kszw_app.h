@@ -96,6 +96,17 @@ class CKszwApp : public CKszwAppBooks {
 public:
     using CKszwAppBooks::CKszwAppBooks;
     bool onCommand(int id) override;
+
+private:
+    // 查询: the query selection, then a new display view on the chosen vouchers.
+    void openVoucherQuery();
+    // 汇总: the summary selection, then a new summary view.
+    void openVoucherSummary();
+    // 复核登帐: the review selection; a batch runs in the dialog, a display opens a view in
+    // review mode.
+    void openVoucherReview();
+    // 结帐: the month-end close dialog.
+    void runMonthClose();
 };
 
 } // namespace kszw

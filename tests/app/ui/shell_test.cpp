@@ -217,9 +217,10 @@ private slots:
     {
         auto app = loggedIn(QStringLiteral("102"));
         QVERIFY(app);
-        app->mainFrame()->runCommand(cmd::kMonthClose);
-        QCOMPARE(QString::fromStdString(m_prompt.last()), QStringLiteral("“结帐”功能尚未完成，本版本暂不能使用。"));
-        QCOMPARE(m_prompt.entries().back().caption, std::string("结帐"));
+        app->mainFrame()->runCommand(cmd::kTemplateDirectory);
+        QCOMPARE(QString::fromStdString(m_prompt.last()),
+                 QStringLiteral("“分录模板目录定义”功能尚未完成，本版本暂不能使用。"));
+        QCOMPARE(m_prompt.entries().back().caption, std::string("分录模板目录定义"));
         QCOMPARE(app->mainFrame()->childCount(), 0);
     }
 
