@@ -7,6 +7,8 @@
 namespace kszw {
 class CKszwEnv;
 struct Prompt;
+struct SummarySelection;
+struct VoucherKey;
 } // namespace kszw
 
 namespace kszw::cli {
@@ -15,5 +17,14 @@ namespace kszw::cli {
 // whole chart) to a PDF file, with the year file's print settings of that view and the logged-in
 // operator in its foot line. False when the file could not be written (the reason told).
 bool writeChartPdf(CKszwEnv& env, const std::string& root, const std::string& path, Prompt& prompt);
+
+// Writes one stored voucher as the voucher display view prints it: a voucher with more lines
+// than a page holds goes on over several pages with running totals.
+bool writeVoucherPdf(CKszwEnv& env, const VoucherKey& key, const std::string& path, Prompt& prompt);
+
+// Writes the voucher summary of a selection, below parent ("" for the top level), as the summary
+// view prints it.
+bool writeSummaryPdf(CKszwEnv& env, const SummarySelection& selection, const std::string& parent,
+                     const std::string& path, Prompt& prompt);
 
 } // namespace kszw::cli

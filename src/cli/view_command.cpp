@@ -81,7 +81,7 @@ bool chartPdf(CKszwEnv& env, const ParsedArguments& parsed, Prompt& prompt, cons
 // One stored voucher as the voucher views show it: the title, head line and foot line as "# "
 // lines, the column titles, one row per line and the totals row. Date and number are checked as
 // the head cells check them.
-std::optional<ViewOutput> voucherView(CKszwEnv& env, const ParsedArguments& parsed, Prompt& prompt)
+std::optional<VoucherListing> chosenVoucher(CKszwEnv& env, const ParsedArguments& parsed, Prompt& prompt)
 {
     const std::string date = trimWhitespace(parsed.option("--date").value_or(""));
     if (date.size() != 8 || !isAllDigits(date)) {
@@ -101,6 +101,14 @@ std::optional<ViewOutput> voucherView(CKszwEnv& env, const ParsedArguments& pars
         prompt.warn("该凭证不存在，请按回车键退出！");
         return std::nullopt;
     }
+    return listing;
+}
+
+std::optional<ViewOutput> voucherView(CKszwEnv& env, const ParsedArguments& parsed, Prompt& prompt)
+{
+    const std::optional<VoucherListing> listing = chosenVoucher(env, parsed, prompt);
+    if (!listing)
+        return std::nullopt;
     const bool quantity = listing->quantityColumns;
     ViewOutput output;
     std::string foot;
@@ -115,6 +123,12 @@ std::optional<ViewOutput> voucherView(CKszwEnv& env, const ParsedArguments& pars
         output.rows.push_back(listingRow(line, quantity));
     output.rows.push_back(listingTotalsRow(kTotalLabel, listing->debitTotal, listing->creditTotal, quantity));
     return output;
+}
+
+bool voucherPdf(CKszwEnv& env, const ParsedArguments& parsed, Prompt& prompt, const std::string& path)
+{
+    const std::optional<VoucherListing> listing = chosenVoucher(env, parsed, prompt);
+    return listing && writeVoucherPdf(env, listing->key, path, prompt);
 }
 
 // The words of a comma-separated list, blanks removed, empty words left out.
@@ -137,7 +151,13 @@ std::vector<std::string> listWords(const std::string& text)
 // The voucher summary of a month: of the chosen vouchers (--numbers), of the chosen classes
 // (--classes) or, without either, of every complete voucher of the month in the range; below
 // --parent when given.
-std::optional<ViewOutput> summaryView(CKszwEnv& env, const ParsedArguments& parsed, Prompt& prompt)
+struct SummaryChoice {
+    SummarySelection selection;
+    int month = 0;
+    std::string parent;
+};
+
+std::optional<SummaryChoice> chosenSummary(CKszwEnv& env, const ParsedArguments& parsed, Prompt& prompt)
 {
     const std::string monthText = trimWhitespace(parsed.option("--month").value_or(""));
     const int month = isAllDigits(monthText) && monthText.size() <= 2 ? std::atoi(monthText.c_str()) : 0;
@@ -187,12 +207,20 @@ std::optional<ViewOutput> summaryView(CKszwEnv& env, const ParsedArguments& pars
         prompt.warn("科目“" + parent + "”不存在或没有子科目！");
         return std::nullopt;
     }
-    const VoucherSummary summary = BuildSummary(env.db(), selection, parent);
+    return SummaryChoice{selection, month, parent};
+}
+
+std::optional<ViewOutput> summaryView(CKszwEnv& env, const ParsedArguments& parsed, Prompt& prompt)
+{
+    const std::optional<SummaryChoice> choice = chosenSummary(env, parsed, prompt);
+    if (!choice)
+        return std::nullopt;
+    const VoucherSummary summary = BuildSummary(env.db(), choice->selection, choice->parent);
     ViewOutput output;
     std::string foot;
     for (const std::string& text : summaryFootTexts(env.chiefAccountant(), env.operatorName()))
         foot += (foot.empty() ? "" : "    ") + text;
-    output.heads = {trim(kSummaryTitle), summaryHeaderLabel(env.year(), month), foot};
+    output.heads = {trim(kSummaryTitle), summaryHeaderLabel(env.year(), choice->month), foot};
     output.rows.push_back(summaryColumnTitles());
     for (const SummaryRow& row : summary.rows)
         output.rows.push_back(summaryRowCells(row));
@@ -200,12 +228,18 @@ std::optional<ViewOutput> summaryView(CKszwEnv& env, const ParsedArguments& pars
     return output;
 }
 
+bool summaryPdf(CKszwEnv& env, const ParsedArguments& parsed, Prompt& prompt, const std::string& path)
+{
+    const std::optional<SummaryChoice> choice = chosenSummary(env, parsed, prompt);
+    return choice && writeSummaryPdf(env, choice->selection, choice->parent, path, prompt);
+}
+
 const std::vector<ViewKindEntry>& viewKinds()
 {
     static const std::vector<ViewKindEntry> kinds = {
         {"chart", "0402", chartView, chartPdf},
-        {"voucher", "0201", voucherView, nullptr},
-        {"summary", "0202", summaryView, nullptr},
+        {"voucher", "0201", voucherView, voucherPdf},
+        {"summary", "0202", summaryView, summaryPdf},
     };
     return kinds;
 }

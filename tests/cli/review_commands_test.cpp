@@ -159,5 +159,60 @@ TEST_F(CliReview, TheSummaryOfAMonthAddsUpItsCompleteVouchers)
     EXPECT_EQ(output, "警告：\n\n汇总数不能多于 40 类,\n\n请重新选择\n");
 }
 
+// Pages of a PDF file as pdfinfo counts them; -1 when it cannot be read.
+int pdfPages(const std::string& path)
+{
+    std::string info;
+    if (test::runCommand("pdfinfo " + shellQuote(path) + " 2>/dev/null", info) != 0)
+        return -1;
+    const size_t at = info.find("Pages:");
+    return at == std::string::npos ? -1 : std::stoi(info.substr(at + 6));
+}
+
+TEST_F(CliReview, ALongVoucherPrintsOnTwoPagesWithRunningTotalsAndTheSummaryPrintsBelowAParent)
+{
+    std::string output;
+    std::string rows = "date,number,attachments,summary,subject,debit,credit,quantity\n";
+    for (int line = 1; line <= 30; ++line)
+        rows += "20260320,3,0,报销第" + std::to_string(line) + "笔,6602,10,,\n";
+    rows += "20260320,3,0,报销,1001,,300,\n";
+    ASSERT_EQ(cli("import " + file + " --operator 102 vouchers " + csv("long.csv", rows), output), 0) << output;
+
+    const std::string pdf = dir.file("voucher.pdf");
+    ASSERT_EQ(cli("view " + file + " voucher --operator 102 --date 20260320 --number 3 --format pdf --out " +
+                      shellQuote(pdf) + " 2>&1",
+                  output),
+              0)
+        << output;
+    EXPECT_EQ(pdfPages(pdf), 2);
+    if (test::runCommand("pdftotext -layout " + shellQuote(pdf) + " - | tr -d ' '", output) == 0) {
+        EXPECT_NE(output.find("第0003(1/2)号"), std::string::npos) << output;
+        EXPECT_NE(output.find("第0003(2/2)号"), std::string::npos) << output;
+        EXPECT_NE(output.find("累（或小）计"), std::string::npos) << output;
+        EXPECT_NE(output.find("300.00300.00"), std::string::npos) << output; // the totals on the last page
+    }
+    // A voucher that is not there writes nothing.
+    const std::string none = dir.file("none.pdf");
+    EXPECT_EQ(cli("view " + file + " voucher --operator 102 --date 20260320 --number 9 --format pdf --out " +
+                      shellQuote(none) + " 2>&1",
+                  output),
+              1);
+    EXPECT_EQ(output, "该凭证不存在，请按回车键退出！\n");
+    EXPECT_EQ(pdfPages(none), -1);
+
+    const std::string summary = dir.file("summary.pdf");
+    ASSERT_EQ(cli("view " + file + " summary --operator 102 --month 3 --parent 1002 --format pdf --out " +
+                      shellQuote(summary) + " 2>&1",
+                  output),
+              0)
+        << output;
+    EXPECT_EQ(pdfPages(summary), 1);
+    if (test::runCommand("pdftotext -layout " + shellQuote(summary) + " - | tr -d ' '", output) == 0) {
+        EXPECT_NE(output.find("记帐凭证汇总表"), std::string::npos) << output;
+        EXPECT_NE(output.find("1002-1工商银行"), std::string::npos) << output;
+        EXPECT_EQ(output.find("6602"), std::string::npos) << output;
+    }
+}
+
 } // namespace
 } // namespace kszw

@@ -3,6 +3,8 @@
 #include "cli/pdf_output.h"
 
 #include "chart/ui/subject_print_view.h"
+#include "voucher/ui/voucher_display_view.h"
+#include "voucher/ui/voucher_summary_view.h"
 #include "common/clock.h"
 #include "common/prompt.h"
 #include "formview/print_settings.h"
@@ -18,6 +20,7 @@
 
 #include <cstdio>
 #include <memory>
+#include <vector>
 
 namespace kszw::cli {
 
@@ -54,23 +57,20 @@ void tellCannotWrite(Prompt& prompt, const std::string& path)
     prompt.warn("无法写入文件“" + path + "”！");
 }
 
-} // namespace
-
-bool writeChartPdf(CKszwEnv& env, const std::string& root, const std::string& path, Prompt& prompt)
+// Whether a PDF can be written at path; told when not.
+bool canWriteAt(const QString& file, const std::string& path, Prompt& prompt)
 {
-    const std::unique_ptr<QApplication> application = offscreenApplication();
-    const QString file = QString::fromStdString(path);
     const QFileInfo target(file);
     if (!target.absoluteDir().exists() || target.isDir()) {
         tellCannotWrite(prompt, path);
         return false;
     }
-    SystemClock clock;
-    CKszwSubjectPrint view(env, clock);
-    view.setPrompt(prompt);
-    view.setSettingsKey(SettingsKey{&env.db(), viewFlag(ViewKind::ChartPrint), std::string(kDefaultFieldMode)});
-    if (!view.listChart(root))
-        return false;
+    return true;
+}
+
+// Prints the view's pages to the file, replacing what was there.
+bool printToFile(CKsFormView& view, const QString& file, const std::string& path, Prompt& prompt)
+{
     QFile::remove(file);
     if (!exportViewToPdf(view, file, prompt))
         return false;
@@ -80,6 +80,70 @@ bool writeChartPdf(CKszwEnv& env, const std::string& root, const std::string& pa
         return false;
     }
     return true;
+}
+
+} // namespace
+
+bool writeChartPdf(CKszwEnv& env, const std::string& root, const std::string& path, Prompt& prompt)
+{
+    const std::unique_ptr<QApplication> application = offscreenApplication();
+    const QString file = QString::fromStdString(path);
+    if (!canWriteAt(file, path, prompt))
+        return false;
+    SystemClock clock;
+    CKszwSubjectPrint view(env, clock);
+    view.setPrompt(prompt);
+    view.setSettingsKey(SettingsKey{&env.db(), viewFlag(ViewKind::ChartPrint), std::string(kDefaultFieldMode)});
+    if (!view.listChart(root))
+        return false;
+    return printToFile(view, file, path, prompt);
+}
+
+bool writeVoucherPdf(CKszwEnv& env, const VoucherKey& key, const std::string& path, Prompt& prompt)
+{
+    const std::unique_ptr<QApplication> application = offscreenApplication();
+    const QString file = QString::fromStdString(path);
+    if (!canWriteAt(file, path, prompt))
+        return false;
+    SystemClock clock;
+    CKszwpz1 view(env, clock);
+    view.setPrompt(prompt);
+    view.showSelection({key}, DisplaySource::Single);
+    if (!view.shownVoucher()) {
+        prompt.warn("该凭证不存在，请按回车键退出！");
+        return false;
+    }
+    return printToFile(view, file, path, prompt);
+}
+
+bool writeSummaryPdf(CKszwEnv& env, const SummarySelection& selection, const std::string& parent,
+                     const std::string& path, Prompt& prompt)
+{
+    const std::unique_ptr<QApplication> application = offscreenApplication();
+    const QString file = QString::fromStdString(path);
+    if (!canWriteAt(file, path, prompt))
+        return false;
+    SystemClock clock;
+    CKszwpz2 view(env, clock);
+    view.setPrompt(prompt);
+    view.showSummary(selection);
+    if (!view.isShown())
+        return false;
+    // Down to parent the way a user gets there: opening its ancestors' rows one level at a time.
+    std::vector<std::string> ancestors;
+    for (std::string code = parent; !code.empty(); code = summaryParentUp(code))
+        ancestors.insert(ancestors.begin(), code);
+    for (const std::string& code : ancestors) {
+        const std::vector<SummaryRow>& rows = view.summary().rows;
+        int row = 0;
+        while (row < static_cast<int>(rows.size()) && rows[static_cast<size_t>(row)].code != code)
+            ++row;
+        if (row == static_cast<int>(rows.size()) || !view.openRow(row)) {
+            prompt.warn("科目“" + parent + "”不存在或没有子科目！");
+            return false;
+        }
+    }
+    return printToFile(view, file, path, prompt);
 }
 
 } // namespace kszw::cli
