@@ -17,6 +17,7 @@
 #include "voucher/voucher_summary.h"
 
 #include <cstdio>
+#include <set>
 #include <cstdlib>
 #include <fstream>
 #include <functional>
@@ -179,6 +180,10 @@ std::optional<SummaryChoice> chosenSummary(CKszwEnv& env, const ParsedArguments&
         return std::nullopt;
     }
     if (const std::optional<std::string> classes = parsed.option("--classes")) {
+        if (!hasVoucherClasses(env.db())) {
+            prompt.warn("本年度没有设置凭证类别，不能按类别汇总！");
+            return std::nullopt;
+        }
         selection.byClass = true;
         selection.classes = listWords(*classes);
         if (selection.classes.size() > static_cast<size_t>(kMaxSummaryClasses)) {
@@ -187,12 +192,22 @@ std::optional<SummaryChoice> chosenSummary(CKszwEnv& env, const ParsedArguments&
         }
     } else if (const std::optional<std::string> numbers = parsed.option("--numbers")) {
         // Each number is read as the number cell reads it: "1" is voucher 0001.
+        // Only what the selection would list can be chosen: complete vouchers of the month in the
+        // range.
+        std::set<std::string> listed;
+        for (const SelectionEntry& entry :
+             voucherEntries(env.db(), selection.month, SelectionMode::Summary, selection.range))
+            listed.insert(entry.key.number);
         CVoucher voucher(env, SystemClock());
         for (std::string number : listWords(*numbers)) {
             int classLength = 0;
             const int parsedNumber = voucher.ParseNumber(classLength, number, false);
             if (parsedNumber != voucher_result::kOk) {
                 prompt.warn(numberRefusal(parsedNumber, false));
+                return std::nullopt;
+            }
+            if (!listed.count(number)) {
+                prompt.warn("第" + number + "号凭证不在本月可汇总的凭证中（只汇总所选范围内已平或已复核的凭证）！");
                 return std::nullopt;
             }
             selection.numbers.push_back(number);

@@ -107,6 +107,12 @@ bool closeMonth(Database& db, Prompt& prompt, int& closedMonths)
         return false;
     }
     if (db.queryLong(kCountMonth, {next.code}) > 0) {
+        // The close of an empty month was agreed to; vouchers made meanwhile need the checks and
+        // the question of a month with vouchers.
+        if (empty) {
+            prompt.tell(kVouchersMeanwhile, Icon::Stop, kMessageCaption);
+            return false;
+        }
         if (std::optional<std::string> refusal = closingRefusal(db, next.code)) {
             prompt.tell(*refusal, Icon::Stop, kMessageCaption);
             return false;

@@ -25,6 +25,7 @@ inline constexpr std::string_view kNotBalanced = "本月帐务未平衡，不能
 inline constexpr std::string_view kCloseQuestion = "结帐后，永远不能操纵本月数据。\r\r立即结帐吗？";
 inline constexpr std::string_view kAllMonthsClosed = "本年度各月均已结帐！";
 inline constexpr std::string_view kClosedMeanwhile = "本月已被其他操作员结帐，本次结帐未进行！";
+inline constexpr std::string_view kVouchersMeanwhile = "本月刚有其他操作员制作了凭证，本次结帐未进行，请重新结帐！";
 
 // The month the close offers: closed months + 1, its code ("03") and the label "2026 年 03 月".
 struct MonthToClose {

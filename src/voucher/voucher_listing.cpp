@@ -124,7 +124,8 @@ std::string listingMonthLabel(int year, int month)
 {
     if (month < 1)
         return "     年    月";
-    return format("%d 年 %d 月", year, month);
+    // The year and the month as the voucher's date writes them: "2026 年 03 月".
+    return format("%04d 年 %02d 月", year, month);
 }
 
 std::string listingNumberText(std::string_view number, int page, int pages)

@@ -147,7 +147,12 @@ std::vector<std::string> summaryRowCells(const SummaryRow& row)
 
 std::vector<std::string> summaryTotalsCells(const VoucherSummary& summary)
 {
-    return {"", std::string(kSummaryTotalLabel), amountText(summary.debitTotal), amountText(summary.creditTotal)};
+    // The totals are always written out, "0.00" for an empty summary.
+    const auto total = [](double value) {
+        const std::string text = amountText(value);
+        return text.empty() ? std::string("0.00") : text;
+    };
+    return {"", std::string(kSummaryTotalLabel), total(summary.debitTotal), total(summary.creditTotal)};
 }
 
 std::vector<std::string> summaryFootTexts(std::string_view chiefAccountant, std::string_view operatorName)

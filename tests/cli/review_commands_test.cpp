@@ -148,10 +148,20 @@ TEST_F(CliReview, TheSummaryOfAMonthAddsUpItsCompleteVouchers)
               0)
         << output;
     EXPECT_NE(output.find("1002-1,工商银行,,500.00\n"), std::string::npos) << output;
-    EXPECT_NE(output.find(",    合      计,,500.00\n"), std::string::npos) << output;
-    // A leaf has no children to add up; 41 classes are too many.
+    EXPECT_NE(output.find(",    合      计,0.00,500.00\n"), std::string::npos) << output;
+    // Only complete vouchers of the month in the range can be chosen.
+    EXPECT_EQ(cli("view " + file + " summary --operator 102 --month 4 --numbers 1 --range unreviewed 2>&1", output), 1);
+    EXPECT_EQ(output, "第0001号凭证不在本月可汇总的凭证中（只汇总所选范围内已平或已复核的凭证）！\n");
+    // A leaf has no children to add up.
     EXPECT_EQ(cli("view " + file + " summary --operator 102 --month 3 --parent 1001 2>&1", output), 1);
     EXPECT_EQ(output, "科目“1001”不存在或没有子科目！\n");
+    // Classes: none set up, then 41 are too many.
+    EXPECT_EQ(cli("view " + file + " summary --operator 102 --month 3 --classes A 2>&1", output), 1);
+    EXPECT_EQ(output, "本年度没有设置凭证类别，不能按类别汇总！\n");
+    {
+        Database db = Database::open(dir.file("set/2026.ksk"));
+        db.execute("INSERT INTO CERCLS(CNO,NA) VALUES('A','现收')");
+    }
     std::string classes = "A0";
     for (int i = 1; i <= 40; ++i)
         classes += ",A" + std::to_string(i);

@@ -73,7 +73,7 @@ TEST_F(CliVouchers, GoodVouchersAreStoredByTheOperatorAndShownByTheVoucherView)
 
     ASSERT_EQ(cli("view " + file + " voucher --operator 102 --date 20260305 --number 1", output), 0) << output;
     EXPECT_EQ(output, "# 记 帐 凭 证\n"
-                      "# 2026 年 3 月    第 0001 号    附件：   2 张\n"
+                      "# 2026 年 03 月    第 0001 号    附件：   2 张\n"
                       "# 会计主管：×××    记帐：    出纳：    复核：    制证：×××\n"
                       "摘           要\t  科  目  名  称\t借方发生额\t贷方发生额\n"
                       "提取现金\t1001 库存现金\t1,234.50\t\n"
@@ -94,7 +94,7 @@ TEST_F(CliVouchers, TheVoucherViewRefusesWhatTheHeadCellsRefuse)
         {"--date 20260305 --number 0", 1, "凭证号不能为零！\n"},
         {"--date 20260305", 1, "凭证号为空！\n"},
         {"--date 20260305 --number 7", 1, "该凭证不存在，请按回车键退出！\n"},
-        {"--date 20260305 --number 7 --format pdf --out x.pdf", 2, ""},
+        {"--date 20260305 --number 7 --format pdf --out x.pdf", 1, "该凭证不存在，请按回车键退出！\n"},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(cli("view " + file + " voucher --operator 102 " + c.options + " 2>&1", output), c.status) << c.options;

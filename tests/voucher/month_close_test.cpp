@@ -132,16 +132,43 @@ TEST_F(MonthCloseTest, TwoCopiesClosingAtOnceCloseOneMonth)
     EXPECT_EQ(closedMonths(), 1);
 }
 
-TEST_F(MonthCloseTest, AVoucherSavedIntoTheEmptyMonthDuringTheQuestionIsCheckedFirst)
+TEST_F(MonthCloseTest, AVoucherSavedIntoTheEmptyMonthDuringTheQuestionStopsTheClose)
 {
+    // Even a reviewed, balanced voucher: the user agreed to close an empty month, not this one.
     CKszwEnv other;
     ASSERT_TRUE(login(other, "101"));
     PromptWithInterlude prompt;
-    prompt.interlude = [&other] { insertBalancedVoucher(other.db(), "20260110", "0001"); };
+    prompt.interlude = [&other] { insertBalancedVoucher(other.db(), "20260110", "0001", 100, "4", "102", "103"); };
     prompt.queueAnswer(Answer::Yes);
     int months = 0;
     EXPECT_FALSE(closeMonth(env.db(), prompt, months));
-    EXPECT_EQ(prompt.last(), kUnreviewedLeft);
+    EXPECT_EQ(prompt.last(), kVouchersMeanwhile);
+    EXPECT_EQ(closedMonths(), 0);
+    // Asked again, the month is checked and asked about as a month with vouchers.
+    EXPECT_EQ(close({Answer::Yes}), std::vector<std::string>{std::string(kCloseQuestion)});
+    EXPECT_EQ(closedMonths(), 1);
+}
+
+TEST_F(MonthCloseTest, TheChecksComeInTheirOrderAndTheLastQuestionDefaultsToNo)
+{
+    // Unreviewed, a gap and out of balance at once: the unreviewed voucher is named.
+    insertBalancedVoucher(env.db(), "20260110", "0001", 100, "2", "102");
+    insertBalancedVoucher(env.db(), "20260111", "0003", 100, "4", "102", "103");
+    env.db().execute("INSERT INTO P0(T,CER,RN,MRY,KNO,F,MY,NU,MK,TT) VALUES('20260101','    ',0,'','1001',1,5,0,'4','01')");
+    EXPECT_EQ(close({Answer::Yes}), std::vector<std::string>{std::string(kUnreviewedLeft)});
+    // Reviewed: the gap comes before the balance.
+    env.db().execute("UPDATE CERDIR SET MK='4', OPN='103'");
+    env.db().execute("UPDATE P0 SET MK='4'");
+    EXPECT_EQ(close({Answer::Yes}), std::vector<std::string>{std::string(kNumbersNotContinuous)});
+    // Without the gap, the balance.
+    env.db().execute("UPDATE CERDIR SET CER='0002' WHERE CER='0003'");
+    env.db().execute("UPDATE P0 SET CER='0002' WHERE CER='0003'");
+    EXPECT_EQ(close({Answer::Yes}), std::vector<std::string>{std::string(kNotBalanced)});
+    // In balance: the question, and Enter alone (no answer given) leaves the month open.
+    env.db().execute("DELETE FROM P0 WHERE RN=0");
+    bool closed = true;
+    EXPECT_EQ(close({}, &closed), std::vector<std::string>{std::string(kCloseQuestion)});
+    EXPECT_FALSE(closed);
     EXPECT_EQ(closedMonths(), 0);
 }
 

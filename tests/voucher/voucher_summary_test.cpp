@@ -86,7 +86,7 @@ TEST_F(SummaryTest, OnlyTheChosenVouchersCount)
     // An empty choice: no rows, a zero total.
     const VoucherSummary empty = BuildSummary(db, byNumber({}), "");
     EXPECT_TRUE(empty.rows.empty());
-    EXPECT_EQ(summaryTotalsCells(empty), (std::vector<std::string>{"", "    合      计", "", ""}));
+    EXPECT_EQ(summaryTotalsCells(empty), (std::vector<std::string>{"", "    合      计", "0.00", "0.00"}));
 }
 
 TEST_F(SummaryTest, ByClassTheRangeDecidesWhichStatusesCount)

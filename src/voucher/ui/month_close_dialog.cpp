@@ -25,7 +25,7 @@ CMonthCloseDlg::CMonthCloseDlg(CKszwEnv& env, Prompt& prompt, QWidget* parent)
         if (next.month > 12) {
             // Every month of the year is closed: there is nothing to offer.
             m_env.setClosedMonths(12);
-            m_prompt.warn(kAllMonthsClosed);
+            m_prompt.tell(kAllMonthsClosed, Icon::Stop, kMessageCaption);
         } else {
             m_monthLabel = qtText(next.label);
             m_monthRead = true;

@@ -152,10 +152,9 @@ void CKszwpz1::reviewShownVoucher()
     try {
         const int result = m_operation == ReviewOperation::Review ? reviewVoucher(m_env.db(), key, m_env.operatorCode())
                                                                   : cancelReview(m_env.db(), key, m_env.operatorCode());
-        if (result != review_code::kPassed) {
+        // A refused voucher keeps its status; the view goes on with the next one all the same.
+        if (result != review_code::kPassed)
             prompt().warn(displayReviewMessage(key, result));
-            return;
-        }
         // The foot line names the reviewer now, or no one.
         m_listing = loadVoucherListing(m_env.db(), key);
     } catch (const DatabaseError& error) {

@@ -65,9 +65,9 @@ public:
 
     // Shows the next voucher of the selection, after the last the first (Ctrl+PageDown).
     void showNextVoucher();
-    // F3: reviews the shown voucher (or takes its review back); on success the next voucher of
-    // the selection is shown, after the last the selection is emptied and that is told. A refusal
-    // is told and the voucher stays.
+    // F3: reviews the shown voucher (or takes its review back), a refusal told and the voucher
+    // left as it was; then the next voucher of the selection is shown, and after the last the
+    // selection is emptied and that is told.
     void reviewShownVoucher();
     // Runs the choosing-again hook.
     void chooseAgain();

@@ -251,7 +251,7 @@ std::vector<VoucherKey> CVoucherSelectDlg::vouchersOfClasses(const std::vector<s
     for (const SelectionEntry& entry : voucherEntries(m_db, m_month, SelectionMode::Query, range()))
         for (const std::string& code : classes)
             if (entry.key.number.compare(0, code.size(), code) == 0) {
-                keys.push_back(entry.key);
+                keys.push_back(VoucherKey{m_month, entry.key.number});
                 break;
             }
     return keys;
@@ -274,7 +274,7 @@ void CVoucherSelectDlg::confirm()
         if (classes)
             chosenClasses.push_back(entry.classPrefix);
         else
-            chosenKeys.push_back(entry.key);
+            chosenKeys.push_back(VoucherKey{m_month, entry.key.number});
     }
     if (m_mode == SelectionMode::Summary) {
         // An empty choice is taken: the summary then shows no rows.

@@ -43,8 +43,9 @@ public:
     SelectionMode mode() const { return m_mode; }
     // After a confirmed selection: the accounting month ("03").
     std::string month() const { return m_month; }
-    // Query mode: the chosen vouchers, in list order; chosen by class, every voucher of those
-    // classes in the month and the range, in number order.
+    // Query mode: the chosen vouchers by accounting month and number ({"03", "0001"}), in list
+    // order; chosen by class, every voucher of those classes in the month and the range, in
+    // number order.
     std::vector<VoucherKey> chosenVouchers() const { return m_chosenVouchers; }
     // Summary mode: the chosen numbers or classes, the way and the range.
     SummarySelection chosenSummary() const { return m_chosenSummary; }

@@ -214,7 +214,7 @@ private slots:
 
         const VoucherPageTexts texts = shown->pageTexts();
         QCOMPARE(texts.unit, std::string()); // on paper only
-        QCOMPARE(texts.month, std::string("2026 年 3 月"));
+        QCOMPARE(texts.month, std::string("2026 年 03 月"));
         QCOMPARE(texts.number, std::string("第 0001 号"));
         QCOMPARE(texts.attachments, std::string("附件：   2 张"));
         QCOMPARE(texts.foot, (Cells{"会计主管：×××", "记帐：", "出纳：", "复核：", "制证：×××"}));
@@ -337,10 +337,9 @@ private slots:
         QVERIFY(m_prompt.entries()[0].icon == Icon::Exclamation);
         QCOMPARE(status(unbalanced), std::string("2"));
         QCOMPARE(linesWithStatus(unbalanced, "2"), 2);
-        QCOMPARE(shown->shownVoucher()->key, unbalanced); // it stays
+        QCOMPARE(shown->shownVoucher()->key, kExpenses); // refused, and on to the next
         m_prompt.clear();
 
-        QTest::keyClick(shown.get(), Qt::Key_PageDown, Qt::ControlModifier);
         QTest::keyClick(shown.get(), Qt::Key_F3);
         QCOMPARE(status(kExpenses), std::string("4"));
         QCOMPARE(m_prompt.texts(), (Cells{"所选择的凭证已处理完毕。\r\r"}));
@@ -371,10 +370,9 @@ private slots:
         QCOMPARE(m_prompt.texts(),
                  (Cells{"制作日期：2026年03月06日第0002号凭证已不能取消复核（不是本人复核或该月已结帐）!"}));
         QCOMPARE(status(kMaterial), std::string("4"));
-        QCOMPARE(shown->shownVoucher()->key, kMaterial);
+        QCOMPARE(shown->shownVoucher()->key, kCash); // refused, and on to the next
         m_prompt.clear();
 
-        QTest::keyClick(shown.get(), Qt::Key_PageDown, Qt::ControlModifier);
         QCOMPARE(shown->pageTexts().foot[3], std::string("复核：王复核"));
         QTest::keyClick(shown.get(), Qt::Key_F3);
         QCOMPARE(status(kCash), std::string("2"));

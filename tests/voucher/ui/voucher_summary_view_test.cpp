@@ -236,7 +236,7 @@ private slots:
         QCOMPARE(view->level(), 2);
         QCOMPARE(rows(*view), (std::vector<Cells>{{"101-2-3", "美元", "100.00", ""},
                                                   {"101-2-4", "日元", "20.00", ""},
-                                                  {"", "    合      计", "120.00", ""}}));
+                                                  {"", "    合      计", "120.00", "0.00"}}));
         // A leaf at the lowest level does not open; nor does the totals row.
         QTest::mouseDClick(view->viewport(), Qt::LeftButton, {}, centreOf(*view, 0));
         QTest::mouseDClick(view->viewport(), Qt::LeftButton, {}, centreOf(*view, 2));
