@@ -30,7 +30,28 @@ constexpr std::string_view kCancelHeader = "UPDATE CERDIR SET MK='2',OPN=NULL WH
                                            "AND MK='4' AND trim(OPN)=?3 AND val(TT)>?4";
 constexpr std::string_view kCancelLines = "UPDATE P0 SET MK='2' WHERE T=?1 AND strcomp(CER,?2,0)=0";
 
+constexpr std::string_view kStatus = "SELECT MK FROM CERDIR WHERE T=?1 AND strcomp(CER,?2,0)=0";
+constexpr std::string_view kMonthClosed =
+    "SELECT count(*) FROM CERDIR WHERE T=?1 AND strcomp(CER,?2,0)=0 AND val(TT)<=(SELECT MM FROM SYSTAB)";
+constexpr std::string_view kFingerprintHead =
+    "SELECT T,CER,TT,PN,MK,OPP FROM CERDIR WHERE T=?1 AND strcomp(CER,?2,0)=0";
+constexpr std::string_view kFingerprintLines =
+    "SELECT RN,KNO,MRY,F,MY,NU FROM P0 WHERE T=?1 AND strcomp(CER,?2,0)=0 ORDER BY RN";
+
 constexpr double kZero = 0.00001;
+
+// Each column of each row as text, fields and rows kept apart.
+std::string rowsText(Database& db, std::string_view sql, const SqlParams& params)
+{
+    std::string text;
+    KS_Dbset rows(db);
+    for (rows.open(sql, params); !rows.isEOF(); rows.moveNext()) {
+        for (int column = 0; column < rows.columnCount(); ++column)
+            text += (rows.isNullAt(column) ? std::string("\x01") : rows.textAt(column)) + '\x1f';
+        text += '\x1e';
+    }
+    return text;
+}
 
 } // namespace
 
@@ -76,6 +97,8 @@ std::string_view reviewFaultEnd(int code)
     case review_code::kIllegalSubject: return "号凭证存在非法科目，复核不能通过!";
     case review_code::kChangedMeanwhile: return "号凭证已被他人改动或处理，复核不能通过!";
     case review_code::kCannotCancel: return "号凭证已不能取消复核（不是本人复核或该月已结帐）!";
+    case review_code::kAlreadyReviewed: return "号凭证已经复核，不必再复核!";
+    case review_code::kNotReviewed: return "号凭证尚未复核，不必取消复核!";
     default: return "";
     }
 }
@@ -91,11 +114,21 @@ std::string displayReviewMessage(const VoucherKey& key, int code)
            key.number + std::string(reviewFaultEnd(code));
 }
 
-int reviewVoucher(Database& db, const VoucherKey& key, std::string_view reviewer)
+std::string voucherFingerprint(Database& db, const VoucherKey& key)
+{
+    const std::string head = rowsText(db, kFingerprintHead, {key.date, key.number});
+    return head.empty() ? std::string() : head + '\x1d' + rowsText(db, kFingerprintLines, {key.date, key.number});
+}
+
+int reviewVoucher(Database& db, const VoucherKey& key, std::string_view reviewer, const std::string* shown)
 {
     const std::string code = trim(reviewer);
     Transaction transaction(db);
-    if (db.queryLong(kWaitingForReviewer, {key.date, key.number, code}) != 1)
+    if (db.queryLong(kWaitingForReviewer, {key.date, key.number, code}) != 1) {
+        const std::optional<std::string> status = db.queryText(kStatus, {key.date, key.number});
+        return status && trim(*status) == "4" ? review_code::kAlreadyReviewed : review_code::kChangedMeanwhile;
+    }
+    if (shown && voucherFingerprint(db, key) != *shown)
         return review_code::kChangedMeanwhile;
     const int checked = CheckForReview(db, key);
     if (checked != review_code::kPassed)
@@ -114,8 +147,10 @@ int cancelReview(Database& db, const VoucherKey& key, std::string_view reviewer)
     // The closed months are read under the lock: a month closed a moment ago keeps its reviews.
     const int closedMonths = db.queryLong(kClosedMonths);
     db.execute(kCancelHeader, {key.date, key.number, trim(reviewer), static_cast<std::int64_t>(closedMonths)});
-    if (db.changes() != 1)
-        return review_code::kCannotCancel;
+    if (db.changes() != 1) {
+        const std::optional<std::string> status = db.queryText(kStatus, {key.date, key.number});
+        return status && trim(*status) == "2" ? review_code::kNotReviewed : review_code::kCannotCancel;
+    }
     db.execute(kCancelLines, {key.date, key.number});
     transaction.commit();
     return review_code::kPassed;
@@ -123,10 +158,15 @@ int cancelReview(Database& db, const VoucherKey& key, std::string_view reviewer)
 
 namespace {
 
+// A refusal the batch tells once at its end instead of voucher by voucher; false for the others.
+using Quiet = std::function<bool(const VoucherKey&, int result)>;
+
 int runBatch(const std::vector<VoucherKey>& keys, Prompt& prompt, const BatchProgress& progress,
-             const std::function<int(const VoucherKey&)>& work)
+             const std::function<int(const VoucherKey&)>& work, const Quiet& quiet = {},
+             std::string_view quietMessage = {})
 {
     int processed = 0;
+    bool quietRefusal = false;
     const auto total = static_cast<long long>(keys.size());
     for (size_t i = 0; i < keys.size(); ++i) {
         if (progress)
@@ -134,11 +174,15 @@ int runBatch(const std::vector<VoucherKey>& keys, Prompt& prompt, const BatchPro
         const int result = work(keys[i]);
         if (result == review_code::kPassed)
             ++processed;
+        else if (quiet && quiet(keys[i], result))
+            quietRefusal = true;
         else
             prompt.warn(batchReviewMessage(keys[i], result));
     }
     if (progress && !keys.empty())
         progress(keys.back().number, 100);
+    if (quietRefusal)
+        prompt.warn(quietMessage);
     return processed;
 }
 
@@ -153,7 +197,13 @@ int reviewBatch(Database& db, const std::vector<VoucherKey>& keys, std::string_v
 int cancelBatch(Database& db, const std::vector<VoucherKey>& keys, std::string_view reviewer, Prompt& prompt,
                 const BatchProgress& progress)
 {
-    return runBatch(keys, prompt, progress, [&](const VoucherKey& key) { return cancelReview(db, key, reviewer); });
+    // A month another copy closed refuses every voucher of it: that is said once.
+    const Quiet closedMonth = [&db](const VoucherKey& key, int result) {
+        return result == review_code::kCannotCancel && db.queryLong(kMonthClosed, {key.date, key.number}) > 0;
+    };
+    return runBatch(
+        keys, prompt, progress, [&](const VoucherKey& key) { return cancelReview(db, key, reviewer); }, closedMonth,
+        kMonthClosedMeanwhile);
 }
 
 std::string batchProgressText(std::string_view number, int percent)

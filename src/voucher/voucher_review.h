@@ -32,7 +32,15 @@ inline constexpr int kIllegalSubject = -6;
 inline constexpr int kChangedMeanwhile = -7;
 // A cancellation that no longer applies: not reviewed by this operator, or its month was closed.
 inline constexpr int kCannotCancel = -8;
+// Reviewed already (by this operator a moment ago, or by another copy).
+inline constexpr int kAlreadyReviewed = -9;
+// A cancellation of a voucher that is not reviewed (any more).
+inline constexpr int kNotReviewed = -10;
 } // namespace review_code
+
+// What a voucher is now, head and lines, as one text: equal texts mean the reviewer sees what
+// would be reviewed. Empty when the voucher is gone.
+std::string voucherFingerprint(Database& db, const VoucherKey& key);
 
 // The review check of a stored voucher: 1, or the first fault from -1 (a line without summary) to
 // -6 (a subject that is gone or got children), tested in that order.
@@ -47,15 +55,19 @@ std::string batchReviewMessage(const VoucherKey& key, int code);
 std::string displayReviewMessage(const VoucherKey& key, int code);
 
 // Reviews the voucher as reviewer: 1 when it is now "4", or the fault code (nothing written). Only
-// a voucher of status "2" made by someone else is reviewed.
-int reviewVoucher(Database& db, const VoucherKey& key, std::string_view reviewer);
+// a voucher of status "2" made by someone else is reviewed. Given what the reviewer was shown (a
+// voucherFingerprint), a voucher changed since is refused with kChangedMeanwhile.
+int reviewVoucher(Database& db, const VoucherKey& key, std::string_view reviewer,
+                  const std::string* shown = nullptr);
 // Takes the reviewer's own review back ("4" → "2", no reviewer): 1, or kCannotCancel when the
 // voucher is not "4" with this reviewer or its month is closed (nothing written).
 int cancelReview(Database& db, const VoucherKey& key, std::string_view reviewer);
+inline constexpr std::string_view kMonthClosedMeanwhile = "所选凭证所在的月份已经结帐，不能取消复核！";
 
 // A batch of reviews or cancellations in list order, each voucher on its own. Progress reports the
 // voucher about to be processed and the share of the list reached so far (0 … 100); a refused
-// voucher is told with batchReviewMessage and left as it was. The number processed.
+// voucher is told with batchReviewMessage and left as it was. The number processed. Cancellations
+// refused because another copy closed their month are told once, not voucher by voucher.
 using BatchProgress = std::function<void(const std::string& number, int percent)>;
 int reviewBatch(Database& db, const std::vector<VoucherKey>& keys, std::string_view reviewer, Prompt& prompt,
                 const BatchProgress& progress = {});

@@ -91,7 +91,9 @@ TEST_F(ReviewTest, OnlyAnotherOperatorsCompleteVoucherIsReviewed)
     EXPECT_EQ(status("20260310", "0001"), "4/103");
     EXPECT_EQ(reviewedLines("20260310", "0001"), 2);
     // Already reviewed, incomplete, one's own, gone: nothing is written.
-    EXPECT_EQ(reviewVoucher(db, {"20260310", "0001"}, "101"), review_code::kChangedMeanwhile);
+    EXPECT_EQ(reviewVoucher(db, {"20260310", "0001"}, "101"), review_code::kAlreadyReviewed);
+    EXPECT_EQ(batchReviewMessage({"20260310", "0001"}, review_code::kAlreadyReviewed),
+              "2026年03月第0001号凭证已经复核，不必再复核!");
     EXPECT_EQ(status("20260310", "0001"), "4/103");
     EXPECT_EQ(reviewVoucher(db, {"20260310", "0002"}, "103"), review_code::kChangedMeanwhile);
     EXPECT_EQ(status("20260310", "0002"), "0/");
@@ -140,7 +142,51 @@ TEST_F(ReviewTest, OnlyTheReviewerTakesHisReviewBackAndOnlyInAnOpenMonth)
     EXPECT_EQ(status("20260210", "0001"), "2/");
     EXPECT_EQ(count("SELECT count(*) FROM P0 WHERE T='20260210' AND MK='2'"), 2);
     // Once more: it is no longer reviewed.
-    EXPECT_EQ(cancelReview(db, {"20260210", "0001"}, "103"), review_code::kCannotCancel);
+    EXPECT_EQ(cancelReview(db, {"20260210", "0001"}, "103"), review_code::kNotReviewed);
+    EXPECT_EQ(displayReviewMessage({"20260210", "0001"}, review_code::kNotReviewed),
+              "制作日期：2026年02月10日第0001号凭证尚未复核，不必取消复核!");
+}
+
+TEST_F(ReviewTest, AVoucherChangedInPlaceSinceItWasShownIsNotReviewed)
+{
+    Database& db = env.db();
+    insertBalancedVoucher(db, "20260310", "0001");
+    const VoucherKey key{"20260310", "0001"};
+    const std::string shown = voucherFingerprint(db, key);
+    ASSERT_FALSE(shown.empty());
+    EXPECT_EQ(voucherFingerprint(db, {"20260310", "0009"}), "");
+    // Another copy changes both amounts and keeps the voucher complete.
+    CKszwEnv other;
+    ASSERT_TRUE(login(other, "101"));
+    other.db().execute("UPDATE P0 SET MY=999999 WHERE T='20260310'");
+    EXPECT_EQ(reviewVoucher(db, key, "103", &shown), review_code::kChangedMeanwhile);
+    EXPECT_EQ(status("20260310", "0001"), "2/");
+    // A summary changed is a change too; what is shown now is reviewed.
+    const std::string again = voucherFingerprint(db, key);
+    other.db().execute("UPDATE P0 SET MRY='改' WHERE T='20260310' AND RN=1");
+    EXPECT_EQ(reviewVoucher(db, key, "103", &again), review_code::kChangedMeanwhile);
+    const std::string now = voucherFingerprint(db, key);
+    EXPECT_EQ(reviewVoucher(db, key, "103", &now), review_code::kPassed);
+    EXPECT_EQ(status("20260310", "0001"), "4/103");
+}
+
+TEST_F(ReviewTest, ABatchCancelInAMonthClosedMeanwhileSaysSoOnce)
+{
+    Database& db = env.db();
+    for (const char* number : {"0001", "0002", "0003"})
+        insertBalancedVoucher(db, "20260110", number, 100, "4", "102", "103");
+    insertBalancedVoucher(db, "20260211", "0001", 100, "4", "102", "101");
+    db.execute("UPDATE P0 SET MK='4'");
+    db.execute("UPDATE SYSTAB SET MM=1");
+    ScriptedPrompt prompt;
+    const std::vector<VoucherKey> keys = {
+        {"20260110", "0001"}, {"20260110", "0002"}, {"20260211", "0001"}, {"20260110", "0003"}};
+    EXPECT_EQ(cancelBatch(db, keys, "103", prompt), 0);
+    // The February voucher is not his: named on its own; January's three are one message.
+    EXPECT_EQ(prompt.texts(),
+              (std::vector<std::string>{"2026年02月第0001号凭证已不能取消复核（不是本人复核或该月已结帐）!",
+                                        std::string(kMonthClosedMeanwhile)}));
+    EXPECT_EQ(count("SELECT count(*) FROM CERDIR WHERE MK='4'"), 4);
 }
 
 TEST_F(ReviewTest, ACancelAfterAnotherCopyClosedTheMonthIsRefused)

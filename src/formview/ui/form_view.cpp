@@ -519,7 +519,15 @@ void CKsFormView::contextMenuEvent(QContextMenuEvent* event)
     if (m_mouseState != MouseState::Idle)
         return;
     updateFormMenu();
-    m_menu->exec(event->globalPos());
+    // Opened from the keyboard, the menu comes up at the current cell.
+    QPoint at = event->globalPos();
+    if (event->reason() != QContextMenuEvent::Mouse) {
+        const QRect caret = caretRect().translated(-horizontalScrollBar()->value(), 0);
+        const QPoint corner = caret.bottomLeft();
+        if (viewport()->rect().contains(corner))
+            at = viewport()->mapToGlobal(corner);
+    }
+    m_menu->exec(at);
 }
 
 bool CKsFormView::isCommandEnabled(int id) const

@@ -53,6 +53,7 @@ CReviewSelectDlg::CReviewSelectDlg(Database& db, Prompt& prompt, std::string rev
 
     m_list = new QListWidget(this);
     m_list->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    spaceSelectsCurrentLine(*m_list);
     const QFont fixed = chartFixedFont(m_list->font());
     m_list->setFont(fixed);
     sizeLevelList(*m_list, 46, 16);

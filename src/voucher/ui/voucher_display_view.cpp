@@ -73,6 +73,7 @@ void CKszwpz1::showSelection(std::vector<VoucherKey> keys, DisplaySource source,
     if (!isInitialized())
         initialUpdate();
     m_keys = std::move(keys);
+    m_handled.assign(m_keys.size(), false);
     m_source = source;
     m_operation = operation;
     m_index = 0;
@@ -95,9 +96,13 @@ std::optional<VoucherListing> CKszwpz1::loadKey(const VoucherKey& key)
 void CKszwpz1::showCurrent()
 {
     m_listing.reset();
+    m_shownFingerprint.clear();
     if (m_index >= 0 && m_index < static_cast<int>(m_keys.size())) {
         try {
             m_listing = loadKey(m_keys[static_cast<size_t>(m_index)]);
+            // What F3 reviews must be what is on the screen.
+            if (m_listing)
+                m_shownFingerprint = voucherFingerprint(m_env.db(), m_listing->key);
         } catch (const DatabaseError& error) {
             tellError(error);
         }
@@ -150,25 +155,37 @@ void CKszwpz1::reviewShownVoucher()
         return;
     const VoucherKey key = m_listing->key;
     try {
-        const int result = m_operation == ReviewOperation::Review ? reviewVoucher(m_env.db(), key, m_env.operatorCode())
-                                                                  : cancelReview(m_env.db(), key, m_env.operatorCode());
+        const int result = m_operation == ReviewOperation::Review
+                               ? reviewVoucher(m_env.db(), key, m_env.operatorCode(), &m_shownFingerprint)
+                               : cancelReview(m_env.db(), key, m_env.operatorCode());
         // A refused voucher keeps its status; the view goes on with the next one all the same.
         if (result != review_code::kPassed)
             prompt().warn(displayReviewMessage(key, result));
         // The foot line names the reviewer now, or no one.
         m_listing = loadVoucherListing(m_env.db(), key);
+        if (m_listing)
+            m_shownFingerprint = voucherFingerprint(m_env.db(), key);
     } catch (const DatabaseError& error) {
         tellError(error);
         return;
     }
     viewport()->update();
-    if (m_index + 1 < static_cast<int>(m_keys.size())) {
-        ++m_index;
-        showCurrent();
-        return;
+    m_handled[static_cast<size_t>(m_index)] = true;
+    // On with the next voucher not handled yet: after the last, one passed over with Ctrl+PageDown
+    // comes round again.
+    const int count = static_cast<int>(m_keys.size());
+    for (int step = 1; step < count; ++step) {
+        const int next = (m_index + step) % count;
+        if (!m_handled[static_cast<size_t>(next)]) {
+            m_index = next;
+            showCurrent();
+            return;
+        }
     }
-    // The last one: the view keeps it in sight with its new foot line.
+    // Every voucher of the selection is handled: the view keeps the last in sight with its new
+    // foot line.
     m_keys.clear();
+    m_handled.clear();
     m_index = 0;
     prompt().warn(std::string(kAllProcessed) + "\r\r");
 }
@@ -472,6 +489,12 @@ void CKszwpz1::keyPressEvent(QKeyEvent* event)
     }
     if (modifiers == Qt::NoModifier && event->key() == Qt::Key_F3) {
         reviewShownVoucher();
+        event->accept();
+        return;
+    }
+    if (modifiers == Qt::ControlModifier && event->key() == Qt::Key_O) {
+        if (reselectEnabled())
+            chooseAgain();
         event->accept();
         return;
     }

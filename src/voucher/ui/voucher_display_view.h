@@ -66,8 +66,9 @@ public:
     // Shows the next voucher of the selection, after the last the first (Ctrl+PageDown).
     void showNextVoucher();
     // F3: reviews the shown voucher (or takes its review back), a refusal told and the voucher
-    // left as it was; then the next voucher of the selection is shown, and after the last the
-    // selection is emptied and that is told.
+    // left as it was; a voucher changed since it was shown is refused. Then the next voucher of
+    // the selection not handled yet is shown (one passed over with Ctrl+PageDown comes round
+    // again); when every one is handled the selection is emptied and that is told.
     void reviewShownVoucher();
     // Runs the choosing-again hook.
     void chooseAgain();
@@ -127,6 +128,8 @@ private:
     DisplaySource m_source = DisplaySource::Query;
     ReviewOperation m_operation = ReviewOperation::Review;
     std::optional<VoucherListing> m_listing;
+    std::string m_shownFingerprint;  // the shown voucher as it was read
+    std::vector<bool> m_handled;     // per selected voucher: F3 was pressed on it
     bool m_quantityColumns = false;
     std::function<void(CKszwpz1&)> m_reselect;
 };

@@ -12,6 +12,7 @@
 #include <QComboBox>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
@@ -39,6 +40,40 @@ enum WayId { ByNumber, ByClass };
 
 } // namespace
 
+namespace {
+
+class SpaceSelects : public QObject {
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() != QEvent::KeyPress)
+            return false;
+        auto* key = static_cast<QKeyEvent*>(event);
+        auto* list = qobject_cast<QListWidget*>(watched);
+        if (!list || key->key() != Qt::Key_Space)
+            return false;
+        const Qt::KeyboardModifiers modifiers = key->modifiers() & (Qt::ControlModifier | Qt::ShiftModifier);
+        QListWidgetItem* item = list->currentItem();
+        if (!item || (modifiers != Qt::NoModifier && modifiers != Qt::ControlModifier))
+            return false;
+        if (modifiers == Qt::ControlModifier)
+            item->setSelected(!item->isSelected());
+        else
+            item->setSelected(true);
+        return true;
+    }
+};
+
+} // namespace
+
+void spaceSelectsCurrentLine(QListWidget& list)
+{
+    list.installEventFilter(new SpaceSelects(&list));
+}
+
 int listTextIndent(const QListWidget& list)
 {
     // The frame, then the margin the style keeps before an item's text.
@@ -61,6 +96,7 @@ CVoucherSelectDlg::CVoucherSelectDlg(Database& db, Prompt& prompt, SelectionMode
 
     m_list = new QListWidget(this);
     m_list->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    spaceSelectsCurrentLine(*m_list);
     const QFont fixed = chartFixedFont(m_list->font());
     m_list->setFont(fixed);
     sizeLevelList(*m_list, 46, 16);

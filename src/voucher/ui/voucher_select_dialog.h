@@ -30,6 +30,10 @@ struct Prompt;
 // line's columns. Both selection dialogs put their column titles over their lists this way.
 int listTextIndent(const QListWidget& list);
 
+// Space selects the current line of the list (Ctrl+Space toggles it) and stays there. The list's
+// own Space also searches for the next line starting with a blank, which every class line does.
+void spaceSelectsCurrentLine(QListWidget& list);
+
 // The query and summary selection (dialog 202).
 class CVoucherSelectDlg : public QDialog {
     Q_OBJECT

@@ -169,6 +169,12 @@ void CKszwpz2::keyPressEvent(QKeyEvent* event)
         event->accept();
         return;
     }
+    if ((event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::ShiftModifier)) == Qt::ControlModifier
+        && event->key() == Qt::Key_O) {
+        runCommand(cmd::kFileOpen);
+        event->accept();
+        return;
+    }
     CKsFormView::keyPressEvent(event);
 }
 

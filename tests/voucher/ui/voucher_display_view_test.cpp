@@ -355,6 +355,49 @@ private slots:
         QVERIFY(m_prompt.entries().empty());
     }
 
+    void aVoucherPassedOverComesRoundAgainBeforeTheSelectionIsDone()
+    {
+        importThree();
+        becomeReviewer();
+        auto shown = view();
+        shown->showSelection({kCash, kMaterial, kExpenses}, DisplaySource::Review);
+        // Over the cash voucher, then the other two reviewed.
+        QTest::keyClick(shown.get(), Qt::Key_PageDown, Qt::ControlModifier);
+        QTest::keyClick(shown.get(), Qt::Key_F3);
+        QCOMPARE(shown->shownVoucher()->key, kExpenses);
+        QTest::keyClick(shown.get(), Qt::Key_F3);
+        // Not done: the cash voucher comes round.
+        QVERIFY(m_prompt.entries().empty());
+        QCOMPARE(shown->shownVoucher()->key, kCash);
+        QCOMPARE(status(kCash), std::string("2"));
+        QTest::keyClick(shown.get(), Qt::Key_F3);
+        QCOMPARE(m_prompt.texts(), (Cells{"所选择的凭证已处理完毕。\r\r"}));
+        for (const VoucherKey& key : {kCash, kMaterial, kExpenses})
+            QCOMPARE(status(key), std::string("4"));
+    }
+
+    void f3RefusesAVoucherChangedSinceItWasShown()
+    {
+        importThree();
+        becomeReviewer();
+        auto shown = view();
+        shown->showSelection({kCash, kExpenses}, DisplaySource::Review);
+        // The maker changes the shown voucher's amounts from another copy; it stays complete.
+        db().execute("UPDATE P0 SET MY=999999 WHERE T=?1 AND CER=?2", {kCash.date, kCash.number});
+        QTest::keyClick(shown.get(), Qt::Key_F3);
+        QCOMPARE(m_prompt.texts(), (Cells{"制作日期：2026年03月05日第0001号凭证已被他人改动或处理，复核不能通过!"}));
+        QCOMPARE(status(kCash), std::string("2"));
+        QCOMPARE(shown->shownVoucher()->key, kExpenses);
+        m_prompt.clear();
+        // Shown again, it is reviewed as it now is.
+        QTest::keyClick(shown.get(), Qt::Key_F3);
+        QCOMPARE(m_prompt.last(), std::string("所选择的凭证已处理完毕。\r\r"));
+        shown->showSelection({kCash}, DisplaySource::Review);
+        QCOMPARE(shown->shownVoucher()->debitTotal, 999999.0);
+        QTest::keyClick(shown.get(), Qt::Key_F3);
+        QCOMPARE(status(kCash), std::string("4"));
+    }
+
     void f3InCancelModeTakesTheReviewBackOrSaysWhyNot()
     {
         importThree();

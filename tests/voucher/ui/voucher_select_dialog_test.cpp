@@ -271,6 +271,32 @@ private slots:
         QVERIFY(!dialog.isVisible());
     }
 
+    void spaceSelectsTheCurrentClassAndStaysOnIt()
+    {
+        db().execute("INSERT INTO CERCLS(CNO,NA) VALUES('01','现金'),('02','银行'),('03','转帐')");
+        insertVoucher("20260301", "0101", "2");
+        insertVoucher("20260302", "0201", "2");
+        insertVoucher("20260303", "0301", "2");
+        CVoucherSelectDlg dialog(db(), m_prompt, SelectionMode::Query);
+        QVERIFY(dialog.prepare());
+        dialog.show();
+        QTest::mouseClick(dialog.byClassButton(), Qt::LeftButton);
+        QListWidget* list = dialog.entryList();
+        list->setFocus();
+        list->setCurrentRow(0, QItemSelectionModel::NoUpdate);
+        // Every class line starts with blanks: Space must not search on to the next one.
+        QTest::keyClick(list, Qt::Key_Space);
+        QCOMPARE(list->currentRow(), 0);
+        QVERIFY(list->item(0)->isSelected());
+        QTest::keyClick(list, Qt::Key_Down, Qt::ControlModifier);
+        QTest::keyClick(list, Qt::Key_Down, Qt::ControlModifier);
+        QTest::keyClick(list, Qt::Key_Space);
+        QCOMPARE(list->currentRow(), 2);
+        QCOMPARE(dialog.selectedCounter()->text(), QStringLiteral("2   类"));
+        QTest::keyClick(list, Qt::Key_Space, Qt::ControlModifier);
+        QCOMPARE(dialog.selectedCounter()->text(), QStringLiteral("1   类"));
+    }
+
     void aQueryByClassTakesEveryVoucherOfTheChosenClassesInNumberOrder()
     {
         db().execute("INSERT INTO CERCLS(CNO,NA) VALUES('01','现金'),('02','银行'),('03','转帐')");
