@@ -521,10 +521,11 @@ void CKsFormView::contextMenuEvent(QContextMenuEvent* event)
     updateFormMenu();
     // Opened from the keyboard, the menu comes up at the current cell.
     QPoint at = event->globalPos();
-    if (event->reason() != QContextMenuEvent::Mouse) {
-        const QRect caret = caretRect().translated(-horizontalScrollBar()->value(), 0);
-        const QPoint corner = caret.bottomLeft();
-        if (viewport()->rect().contains(corner))
+    if (event->reason() != QContextMenuEvent::Mouse && !m_current.area.empty()
+        && cellExists(m_current.row, m_current.col, m_current.area)) {
+        const DeviceRect cell = m_screen.cellRect(m_current.area, m_current.row, m_current.col, firstVisibleRow());
+        const QPoint corner(cell.x - horizontalScrollBar()->value() + 4, cell.y + cell.height);
+        if (cell.width > 0 && viewport()->rect().contains(corner))
             at = viewport()->mapToGlobal(corner);
     }
     m_menu->exec(at);
