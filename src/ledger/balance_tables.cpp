@@ -18,15 +18,11 @@ namespace kszw {
 
 namespace {
 
-// Per code and month: the opening rows' sum and the voucher lines' sums, posted and dated on or
-// before the date. The index on (KNO, TT) gives the groups in order.
-constexpr std::string_view kGroupedSums =
-    "SELECT KNO,TT,"
-    "sum(CASE WHEN CER='    ' THEN F*MY ELSE 0 END),"
-    "sum(CASE WHEN CER='    ' THEN 0 ELSE F*MY END),"
-    "sum(CASE WHEN CER='    ' THEN 0 ELSE 0.5*(1+F)*MY END),"
-    "sum(CASE WHEN CER='    ' THEN 0 ELSE 0.5*(1-F)*MY END) "
-    "FROM P0 WHERE MK='4' AND T<=?1 GROUP BY KNO,TT";
+// Per code, month and direction: the amounts of all rows and of the opening rows among them,
+// posted and dated on or before the date. The ledgers' index on (KNO, TT, F, …) holds every column
+// and gives the groups in order, so this is one pass over the index.
+constexpr std::string_view kGroupedSums = "SELECT KNO,TT,F,sum(MY),sum(CASE CER WHEN '    ' THEN MY END) "
+                                          "FROM P0 WHERE MK='4' AND T<=?1 GROUP BY KNO,TT,F";
 constexpr std::string_view kSubjects = "SELECT KNO,NA,CLAS FROM SUBT";
 
 struct MonthSums {
@@ -45,15 +41,30 @@ CodeSums groupedSums(Database& db, std::string_view lastDate)
 {
     CodeSums sums;
     KS_Dbset rows(db);
+    std::string lastCode;
+    std::vector<MonthSums>* months = nullptr;
     for (rows.open(kGroupedSums, {std::string(lastDate)}); !rows.isEOF(); rows.moveNext()) {
-        MonthSums month;
-        month.tt = rows.textAt(1);
-        month.month = static_cast<int>(leadingNumber(month.tt));
-        month.opening = rows.doubleAt(2);
-        month.lines = rows.doubleAt(3);
-        month.debit = rows.doubleAt(4);
-        month.credit = rows.doubleAt(5);
-        sums[trim(rows.textAt(0))].push_back(std::move(month));
+        const std::string code = rows.textAt(0);
+        if (!months || code != lastCode) {
+            months = &sums[trim(code)];
+            lastCode = code;
+        }
+        const std::string tt = rows.textAt(1);
+        if (months->empty() || months->back().tt != tt) {
+            MonthSums month;
+            month.tt = tt;
+            month.month = static_cast<int>(leadingNumber(tt));
+            months->push_back(std::move(month));
+        }
+        MonthSums& month = months->back();
+        const double f = rows.doubleAt(2);
+        const double all = rows.doubleAt(3);
+        const double opening = rows.doubleAt(4);
+        const double lines = all - opening;
+        month.opening += f * opening;
+        month.lines += f * lines;
+        month.debit += 0.5 * (1 + f) * lines;
+        month.credit += 0.5 * (1 - f) * lines;
     }
     return sums;
 }

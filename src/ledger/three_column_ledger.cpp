@@ -20,10 +20,17 @@ namespace {
 // comes before the digits, so 1001. bounds 1001, 1001-… and nothing of 10010.
 constexpr std::string_view kSubtreeRows =
     "SELECT T,CER,RN,MRY,KNO,F,MY,MK,TT FROM P0 WHERE KNO>=?1 AND KNO<?2";
+// The same rows summed per code, month, direction and status: the amounts of all rows, of the
+// opening rows among them, and their counts. The ledgers' index holds every column.
+constexpr std::string_view kSubtreeGroups =
+    "SELECT KNO,TT,F,MK,sum(MY),sum(CASE CER WHEN '    ' THEN MY END),"
+    "count(CASE CER WHEN '    ' THEN 1 END),count(*) FROM P0 WHERE KNO>=?1 AND KNO<?2 GROUP BY KNO,TT,F,MK";
 constexpr std::string_view kChildren = "SELECT count(*) FROM SUBT WHERE KNO>=?1 AND KNO<?2";
 constexpr std::string_view kOpeningCer = "    ";
 
 struct Line {
+    // Date and number packed for ordering: YYYYMMDD above, the number's four bytes below.
+    unsigned long long order = 0;
     std::string date;
     std::string number;
     long long rn = 0;
@@ -36,6 +43,23 @@ struct Line {
     std::string tt;
     int month = 0; // val(tt)
 };
+
+// Lines come in date order, then number order. A date of eight digits and a number of at most
+// four bytes pack into one key; anything else takes the slow way (order 0 marks it).
+unsigned long long orderKey(const std::string& date, const std::string& number)
+{
+    if (date.size() != 8 || number.size() > 4)
+        return 0;
+    unsigned long long key = 0;
+    for (char c : date) {
+        if (c < '0' || c > '9')
+            return 0;
+        key = key * 10 + static_cast<unsigned>(c - '0');
+    }
+    for (size_t i = 0; i < 4; ++i)
+        key = (key << 8) | (i < number.size() ? static_cast<unsigned char>(number[i]) : 0u);
+    return key;
+}
 
 bool inSubtree(std::string_view code, std::string_view account)
 {
@@ -65,15 +89,17 @@ std::vector<Line> subtreeLines(Database& db, std::string_view account)
         line.opening = line.number == kOpeningCer;
         line.tt = rows.textAt(8);
         line.month = static_cast<int>(leadingNumber(line.tt));
+        line.order = orderKey(line.date, line.number);
         lines.push_back(std::move(line));
     }
     return lines;
 }
 
-// A balance as the ledger writes it, "%.2lf", and reads it back: what the cells show.
+// A balance as the ledger writes it with two decimals and reads it back: what the cells show.
+// Sums of amounts kept in cents never lie on a half cent, so rounding gives what "%.2lf" writes.
 double written(double value)
 {
-    return std::strtod(format("%.2f", value).c_str(), nullptr);
+    return std::round(value * 100.0) / 100.0;
 }
 
 std::string dateOf(const AccountingCalendar& calendar, int month, bool last)
@@ -114,54 +140,61 @@ bool isDetailRow(const LedgerCells& cells)
 
 std::vector<LedgerRow> BuildSummaryText(Database& db, const AccountingCalendar& calendar, const LedgerSpan& span)
 {
-    const std::vector<Line> lines = subtreeLines(db, span.code);
     const int m1 = span.startMonth;
     const int m2 = span.endMonth;
-    std::vector<LedgerRow> rows;
-    double balance = 0, yearDebit = 0, yearCredit = 0;
-
-    // The opening row: the year before the start month and the opening rows, posted.
+    // The opening row: the posted turnover before the start month, and the balance at its start
+    // (posted opening rows included). Then per month of the span its posted turnover.
     bool before = false;
-    double openDebit = 0, openCredit = 0, openBalance = 0;
-    for (const Line& line : lines) {
-        if (!line.posted || !(line.month < m1 || (line.month == m1 && line.opening)))
-            continue;
-        before = true;
-        if (!line.opening) {
-            openDebit += line.debit;
-            openCredit += line.credit;
-        }
-        openBalance += line.signedAmount;
-    }
-    if (before) {
-        yearDebit = openDebit;
-        yearCredit = openCredit;
-        balance = openBalance;
-        rows.push_back(gridRow(dateOf(calendar, m1, false), false, "", "期 初 余 额 汇 总", openDebit, openCredit,
-                               balance));
-    }
-
-    // The months of the span with posted lines, in month order.
+    double openDebit = 0, openCredit = 0, balance = 0;
     struct Month {
         int month = 0;
         std::string tt;
         double debit = 0, credit = 0, sum = 0;
     };
     std::vector<Month> months;
-    for (const Line& line : lines) {
-        if (!line.posted || line.month > m2 || !(line.month > m1 || (line.month == m1 && !line.opening)))
+    KS_Dbset groups(db);
+    for (groups.open(kSubtreeGroups, {span.code, span.code + "."}); !groups.isEOF(); groups.moveNext()) {
+        if (groups.textAt(3) != "4" || !inSubtree(trim(groups.textAt(0)), span.code))
             continue;
-        const std::string tt = trim(line.tt);
-        auto found = std::find_if(months.begin(), months.end(), [&](const Month& m) { return m.tt == tt; });
+        const std::string tt = groups.textAt(1);
+        const int month = static_cast<int>(leadingNumber(tt));
+        const double f = groups.doubleAt(2);
+        const double all = groups.doubleAt(4);
+        const double opening = groups.doubleAt(5);
+        const double lines = all - opening;
+        const int openingCount = groups.longAt(6);
+        const int count = groups.longAt(7);
+        // Before the start: everything; in the start month: the opening rows only.
+        if (month < m1) {
+            before = true;
+            openDebit += 0.5 * (1 + f) * lines;
+            openCredit += 0.5 * (1 - f) * lines;
+            balance += f * all;
+        } else if (month == m1 && openingCount > 0) {
+            before = true;
+            balance += f * opening;
+        }
+        if (month > m2 || month < m1 || (month == m1 && count == openingCount))
+            continue;
+        const std::string key = trim(tt);
+        auto found = std::find_if(months.begin(), months.end(), [&](const Month& m) { return m.tt == key; });
         if (found == months.end()) {
-            months.push_back(Month{line.month, tt});
+            months.push_back(Month{month, key});
             found = months.end() - 1;
         }
-        if (!line.opening) {
-            found->debit += line.debit;
-            found->credit += line.credit;
-        }
-        found->sum += line.signedAmount;
+        found->debit += 0.5 * (1 + f) * lines;
+        found->credit += 0.5 * (1 - f) * lines;
+        found->sum += f * (month == m1 ? lines : all);
+    }
+    std::vector<LedgerRow> rows;
+    double yearDebit = 0, yearCredit = 0;
+    if (before) {
+        yearDebit = openDebit;
+        yearCredit = openCredit;
+        rows.push_back(gridRow(dateOf(calendar, m1, false), false, "", "期 初 余 额 汇 总", openDebit, openCredit,
+                               balance));
+    } else {
+        balance = 0;
     }
     std::stable_sort(months.begin(), months.end(), [](const Month& a, const Month& b) { return a.month < b.month; });
     for (const Month& month : months) {
@@ -217,6 +250,8 @@ std::vector<LedgerRow> BuildDetailText(Database& db, const AccountingCalendar& c
         if (line.posted && !line.opening && line.month >= m1 && line.month <= m2)
             span_lines.push_back(&line);
     std::stable_sort(span_lines.begin(), span_lines.end(), [](const Line* a, const Line* b) {
+        if (a->order && b->order && a->order != b->order)
+            return a->order < b->order;
         if (a->date != b->date)
             return a->date < b->date;
         if (a->number != b->number)

@@ -76,6 +76,9 @@ void createAllTables(Database& db)
         db.execute(statement);
     for (std::string_view statement : yearTableStatements())
         db.execute(statement);
+    db.execute(kCreateLedgerIndex);
 }
+
+const std::string_view kCreateLedgerIndex = "CREATE INDEX P0_SUMS ON P0(KNO,TT,F,MK,T,CER,MY)";
 
 } // namespace kszw

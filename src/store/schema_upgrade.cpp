@@ -70,12 +70,18 @@ void upgradePrintSettingsTables(Database& db)
         rebuildWithTextMode(db, "KSFONT", kCreateFont);
 }
 
+bool ledgerIndexExists(Database& db)
+{
+    return db.queryLong("SELECT count(*) FROM sqlite_master WHERE type='index' AND name=?1 COLLATE NOCASE",
+                        {std::string(kLedgerIndexName)}) > 0;
+}
+
 } // namespace
 
 bool yearFileNeedsUpgrade(Database& db)
 {
     if (!db.tableExists("SYSCSTAB") || !db.tableExists("FIELDWIDTH") || !db.tableExists("KSPAGESET")
-        || !db.tableExists("KSFONT"))
+        || !db.tableExists("KSFONT") || !ledgerIndexExists(db))
         return true;
     return !isTextType(db.columnType("KSPAGESET", "sFieldMode")) || !isTextType(db.columnType("KSFONT", "sFieldMode"));
 }
@@ -88,6 +94,9 @@ void upgradeYearFile(Database& db)
     if (!db.tableExists("SYSCSTAB"))
         db.execute(kCreateSyscstab);
     upgradePrintSettingsTables(db);
+    // A file made by another program, or before the ledgers' index, gets it once.
+    if (db.tableExists("P0") && !ledgerIndexExists(db))
+        db.execute(kCreateLedgerIndex);
     transaction.commit();
 }
 

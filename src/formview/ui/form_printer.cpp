@@ -44,8 +44,8 @@ int printedRowsPerPage(CKsFormView& view, const QPaintDevice& device)
     return rows;
 }
 
-// Rows per printed page on the view's paper, measured on a high-resolution page; 0 when not one
-// row fits.
+} // namespace
+
 int rowsPerPrintedPage(CKsFormView& view)
 {
     QPrinter measure(QPrinter::HighResolution);
@@ -55,8 +55,6 @@ int rowsPerPrintedPage(CKsFormView& view)
     view.setPrintDevice(nullptr);
     return rows;
 }
-
-} // namespace
 
 void preparePrinter(const CKsFormView& view, QPrinter& printer)
 {

@@ -25,6 +25,9 @@ void preparePrinter(const CKsFormView& view, QPrinter& printer);
 // Draws pages from … to (1-based, clamped to the page count) of the view on a paged device that a
 // painter is not yet open on; false when not one row fits on a page.
 bool renderPages(CKsFormView& view, QPagedPaintDevice& device, int fromPage, int toPage);
+// Rows per printed page on the view's paper, measured on a high-resolution page; 0 when not one
+// row fits.
+int rowsPerPrintedPage(CKsFormView& view);
 
 // The whole print job with the print dialog; false when nothing was printed.
 bool printView(CKsFormView& view, Prompt& prompt, QWidget* parent);
