@@ -9,6 +9,10 @@ class CKszwEnv;
 struct Prompt;
 struct SummarySelection;
 struct VoucherKey;
+struct LedgerSpan;
+enum class LedgerMode;
+struct BalanceConditions;
+struct TurnoverConditions;
 } // namespace kszw
 
 namespace kszw::cli {
@@ -26,5 +30,13 @@ bool writeVoucherPdf(CKszwEnv& env, const VoucherKey& key, const std::string& pa
 // view prints it.
 bool writeSummaryPdf(CKszwEnv& env, const SummarySelection& selection, const std::string& parent,
                      const std::string& path, Prompt& prompt);
+
+// The three-column ledger, the balance table and the balance-and-turnover table as their views
+// print them (a detail ledger with its carry rows at the page breaks).
+bool writeLedgerPdf(CKszwEnv& env, const LedgerSpan& span, LedgerMode mode, const std::string& path, Prompt& prompt);
+bool writeBalancePdf(CKszwEnv& env, const BalanceConditions& conditions, const std::string& path, Prompt& prompt);
+bool writeTurnoverPdf(CKszwEnv& env, const TurnoverConditions& conditions, const std::string& path, Prompt& prompt);
+// The body rows a printed page of the three-column ledger holds with the file's print settings.
+int ledgerRowsPerPrintedPage(CKszwEnv& env, Prompt& prompt);
 
 } // namespace kszw::cli

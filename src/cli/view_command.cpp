@@ -7,6 +7,7 @@
 #include "cli/commands.h"
 #include "cli/options.h"
 #include "cli/pdf_output.h"
+#include "cli/view_kinds.h"
 #include "common/clock.h"
 #include "common/csv.h"
 #include "common/text.h"
@@ -31,20 +32,9 @@ namespace {
 constexpr const char* kViewUsage =
     "view FILE VIEW [--operator OP] [--password P] [--subject CODE] [--date YYYYMMDD] [--number N] "
     "[--month M] [--parent K] [--numbers N1,N2…|--classes C1,C2…] [--range all|reviewed|unreviewed] "
-    "[--format tsv|csv|pdf] [--out PATH]";
+    "[--from M|YYYYMMDD] [--to M|YYYYMMDD] [--mode auto|detail|summary] [--print-rows] [--rows-per-page N] "
+    "[--levels next|all] [--format tsv|csv|pdf] [--out PATH]";
 
-struct ViewOutput {
-    std::vector<std::string> heads;
-    std::vector<std::vector<std::string>> rows;
-};
-
-struct ViewKindEntry {
-    const char* name;
-    const char* right; // the right of the menu command that opens the view
-    std::function<std::optional<ViewOutput>(CKszwEnv&, const ParsedArguments&, Prompt&)> build;
-    // Writes the printed pages to a PDF file; false when refused or not written (told).
-    std::function<bool(CKszwEnv&, const ParsedArguments&, Prompt&, const std::string& path)> pdf;
-};
 
 // The root the chart is listed from, after the checks of the scope dialog; nothing when refused.
 std::optional<std::string> chartRoot(CKszwEnv& env, const ParsedArguments& parsed, Prompt& prompt)
@@ -256,7 +246,13 @@ const std::vector<ViewKindEntry>& viewKinds()
         {"voucher", "0201", voucherView, voucherPdf},
         {"summary", "0202", summaryView, summaryPdf},
     };
-    return kinds;
+    static const std::vector<ViewKindEntry> all = [] {
+        std::vector<ViewKindEntry> joined = kinds;
+        for (const ViewKindEntry& entry : ledgerViewKinds())
+            joined.push_back(entry);
+        return joined;
+    }();
+    return all;
 }
 
 std::string render(const ViewOutput& output, bool csv)
@@ -281,8 +277,11 @@ std::string render(const ViewOutput& output, bool csv)
 int runView(const Arguments& args)
 {
     ParsedArguments parsed =
-        parseArguments(args, {"--operator", "--password", "--subject", "--date", "--number", "--month", "--parent",
-                              "--numbers", "--classes", "--range", "--format", "--out"});
+        parseArguments(args,
+                       {"--operator", "--password", "--subject", "--date", "--number", "--month", "--parent", "--numbers",
+                        "--classes", "--range", "--from", "--to", "--mode", "--rows-per-page", "--levels", "--format",
+                        "--out"},
+                       {"--print-rows"});
     if (!parsed.ok)
         return badUsage(parsed.error, kViewUsage);
     if (parsed.positional.size() != 2)

@@ -113,6 +113,7 @@ TEST_F(NewYearFile, HasTheIndexesOnTheirColumns)
     const std::map<std::string, std::string> expected = {
         {"PWR_IX", "PWR:OPNO"},      {"SUBT_IX", "SUBT:KNO"},       {"SUBT1", "SUBT:CLAS,KNO"},
         {"P0_IX", "P0:T,CER,RN"},    {"P01", "P0:KNO,T"},           {"P02", "P0:KNO,TT"},
+        {"P0_SUMS", "P0:KNO,TT,F,MK,T,CER,MY"}, // the ledgers' own
         {"WBR_IX", "WBR:WNO,T"},     {"CERDIR_IX", "CERDIR:T,CER"}, {"CERDIR1", "CERDIR:TT,CER"},
     };
     std::map<std::string, std::string> actual;

@@ -21,6 +21,14 @@
 #include "formula/ui/calculator_dialog.h"
 #include "formview/ui/form_printer.h"
 #include "formview/ui/form_view.h"
+#include "chart/chart_listing.h"
+#include "ledger/balance_tables.h"
+#include "ledger/ui/account_choice.h"
+#include "ledger/ui/balance_condition_dialog.h"
+#include "ledger/ui/balance_view.h"
+#include "ledger/ui/three_column_view.h"
+#include "ledger/ui/turnover_condition_dialog.h"
+#include "ledger/ui/turnover_view.h"
 #include "session/ui/login_dialog.h"
 #include "session/ui/operator_dialog.h"
 #include "session/ui/password_dialog.h"
@@ -193,6 +201,21 @@ QWidget* CKszwAppBase::createView(ViewKind kind, CommandTarget*& target)
         target = view;
         return view;
     }
+    if (kind == ViewKind::ThreeColumnLedger) {
+        auto* view = new CKszwzb1(m_env, m_clock);
+        target = view;
+        return view;
+    }
+    if (kind == ViewKind::BalanceTable) {
+        auto* view = new CKszwzb5(m_env, m_clock);
+        target = view;
+        return view;
+    }
+    if (kind == ViewKind::TurnoverTable) {
+        auto* view = new CKszwzb6(m_env, m_clock);
+        target = view;
+        return view;
+    }
     auto* view = new PlaceholderView(kind);
     target = view;
     return view;
@@ -305,8 +328,9 @@ bool CKszwAppBase::onCommand(int id)
 bool CKszwAppBooks::onCommand(int id)
 {
     switch (id) {
-    case cmd::kBalanceTable: openView(ViewKind::BalanceTable); return true;
-    case cmd::kTurnoverTable: openView(ViewKind::TurnoverTable); return true;
+    case cmd::kBalanceTable: openBalanceTable(); return true;
+    case cmd::kTurnoverTable: openTurnoverTable(); return true;
+    case cmd::kThreeColumnLedger: openThreeColumnLedger(); return true;
     case cmd::kFuzzyQuery: openView(ViewKind::FuzzyQuery); return true;
     case cmd::kSubjectPrint: openView(ViewKind::ChartPrint); return true;
     case cmd::kSubjectQuery:
@@ -337,6 +361,55 @@ bool CKszwAppBooks::onCommand(int id)
     }
 }
 
+bool CKszwAppBooks::yearHasAccounts()
+{
+    if (chartHasSubjects(env().db()))
+        return true;
+    prompt().warn(kNoAccountsThisYear);
+    return false;
+}
+
+void CKszwAppBooks::openVoucherDisplay(const VoucherKey& key)
+{
+    if (auto* view = qobject_cast<CKszwpz1*>(openView(ViewKind::VoucherQuery)))
+        view->showSelection({key}, DisplaySource::Single);
+}
+
+void CKszwAppBooks::openThreeColumnLedger()
+{
+    const std::optional<AccountChoice> account = chooseLedgerAccount(env().db(), prompt(), QString(), 12, mainFrame());
+    if (!account)
+        return;
+    auto* view = qobject_cast<CKszwzb1*>(openView(ViewKind::ThreeColumnLedger));
+    if (!view)
+        return;
+    view->setOpenVoucher([this](const VoucherKey& key) { openVoucherDisplay(key); });
+    view->setAccount(account->code);
+    view->LoadLedger();
+}
+
+void CKszwAppBooks::openBalanceTable()
+{
+    if (!yearHasAccounts())
+        return;
+    CBalanceConditionDlg dialog(env(), prompt(), clock(), BalanceConditions{}, mainFrame());
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    if (auto* view = qobject_cast<CKszwzb5*>(openView(ViewKind::BalanceTable)))
+        view->setConditions(dialog.conditions());
+}
+
+void CKszwAppBooks::openTurnoverTable()
+{
+    if (!yearHasAccounts())
+        return;
+    CTurnoverConditionDlg dialog(env(), prompt(), TurnoverConditions{}, mainFrame());
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    if (auto* view = qobject_cast<CKszwzb6*>(openView(ViewKind::TurnoverTable)))
+        view->setConditions(dialog.conditions());
+}
+
 bool CKszwApp::onCommand(int id)
 {
     switch (id) {
@@ -345,7 +418,6 @@ bool CKszwApp::onCommand(int id)
     case cmd::kVoucherReview: openVoucherReview(); return true;
     case cmd::kVoucherSummary: openVoucherSummary(); return true;
     case cmd::kMonthClose: runMonthClose(); return true;
-    case cmd::kThreeColumnLedger: openView(ViewKind::ThreeColumnLedger); return true;
     case cmd::kMultiColumnLedger: openView(ViewKind::MultiColumnLedger); return true;
     case cmd::kQuantityLedger:
     case cmd::kCurrencyLedger: openView(ViewKind::QuantityLedger); return true;

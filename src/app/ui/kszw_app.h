@@ -4,6 +4,8 @@
 // year-end work) and CKszwApp (vouchers, templates and the ledgers).
 #pragma once
 
+#include "voucher/voucher_listing.h"
+
 #include "app/app_texts.h"
 #include "formview/view_kinds.h"
 #include "session/kszw_env.h"
@@ -89,6 +91,18 @@ class CKszwAppBooks : public CKszwAppBase {
 public:
     using CKszwAppBase::CKszwAppBase;
     bool onCommand(int id) override;
+
+    // A new voucher display view on one voucher (the ledgers' 查询凭证).
+    void openVoucherDisplay(const VoucherKey& key);
+
+private:
+    // 三栏式帐: the account first, then a new ledger view on it.
+    void openThreeColumnLedger();
+    // 余额表 and 余额及发生额表: the conditions first, then a new table; Cancel opens nothing.
+    void openBalanceTable();
+    void openTurnoverTable();
+    // False, with "本年度尚未设置科目(帐户)！" told, when the year has no accounts.
+    bool yearHasAccounts();
 };
 
 class CKszwApp : public CKszwAppBooks {

@@ -3,6 +3,9 @@
 #include "cli/pdf_output.h"
 
 #include "chart/ui/subject_print_view.h"
+#include "ledger/ui/balance_view.h"
+#include "ledger/ui/three_column_view.h"
+#include "ledger/ui/turnover_view.h"
 #include "voucher/ui/voucher_display_view.h"
 #include "voucher/ui/voucher_summary_view.h"
 #include "common/clock.h"
@@ -144,6 +147,63 @@ bool writeSummaryPdf(CKszwEnv& env, const SummarySelection& selection, const std
         }
     }
     return printToFile(view, file, path, prompt);
+}
+
+bool writeLedgerPdf(CKszwEnv& env, const LedgerSpan& span, LedgerMode mode, const std::string& path, Prompt& prompt)
+{
+    const std::unique_ptr<QApplication> application = offscreenApplication();
+    const QString file = QString::fromStdString(path);
+    if (!canWriteAt(file, path, prompt))
+        return false;
+    SystemClock clock;
+    CKszwzb1 view(env, clock);
+    view.setPrompt(prompt);
+    view.setAccount(span.code);
+    view.setPeriod(span.startMonth, span.endMonth);
+    view.setMode(mode);
+    view.LoadLedger();
+    // A detail ledger prints its copy with the carry rows at the page breaks.
+    view.OnBeginPrinting();
+    const bool written = printToFile(view, file, path, prompt);
+    view.OnEndPrinting();
+    return written;
+}
+
+bool writeBalancePdf(CKszwEnv& env, const BalanceConditions& conditions, const std::string& path, Prompt& prompt)
+{
+    const std::unique_ptr<QApplication> application = offscreenApplication();
+    const QString file = QString::fromStdString(path);
+    if (!canWriteAt(file, path, prompt))
+        return false;
+    SystemClock clock;
+    CKszwzb5 view(env, clock);
+    view.setPrompt(prompt);
+    if (!view.setConditions(conditions))
+        return false;
+    return printToFile(view, file, path, prompt);
+}
+
+bool writeTurnoverPdf(CKszwEnv& env, const TurnoverConditions& conditions, const std::string& path, Prompt& prompt)
+{
+    const std::unique_ptr<QApplication> application = offscreenApplication();
+    const QString file = QString::fromStdString(path);
+    if (!canWriteAt(file, path, prompt))
+        return false;
+    SystemClock clock;
+    CKszwzb6 view(env, clock);
+    view.setPrompt(prompt);
+    if (!view.setConditions(conditions))
+        return false;
+    return printToFile(view, file, path, prompt);
+}
+
+int ledgerRowsPerPrintedPage(CKszwEnv& env, Prompt& prompt)
+{
+    const std::unique_ptr<QApplication> application = offscreenApplication();
+    SystemClock clock;
+    CKszwzb1 view(env, clock);
+    view.setPrompt(prompt);
+    return rowsPerPrintedPage(view);
 }
 
 } // namespace kszw::cli

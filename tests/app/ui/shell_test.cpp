@@ -122,7 +122,7 @@ private slots:
         Database db = Database::open(m_file.toStdString());
         db.execute("INSERT INTO OPR(OPNO,NA,PSD) VALUES('103','新人','')");
         db.execute("INSERT INTO PWR(OPNO,PWR) VALUES('103',NULL)");
-        db.execute("INSERT INTO PWR(OPNO,PWR) VALUES('101','0301')");
+        db.execute("INSERT INTO PWR(OPNO,PWR) VALUES('101','0302')");
     }
 
     void init() { m_prompt.clear(); }
@@ -165,7 +165,7 @@ private slots:
         QVERIFY(frame->isCommandEnabledNow(cmd::kLogin));
         for (int id : kAdministrationCommands)
             QVERIFY(frame->isCommandEnabledNow(id));
-        frame->runCommand(cmd::kThreeColumnLedger);
+        frame->runCommand(cmd::kMultiColumnLedger);
         QCOMPARE(frame->childCount(), 1);
         frame->updateCommandStates();
         QVERIFY(!frame->action(cmd::kLogin)->isEnabled());
@@ -182,18 +182,18 @@ private slots:
         auto app = loggedIn(QStringLiteral("102"));
         QVERIFY(app);
         CMainFrame* frame = app->mainFrame();
-        frame->runCommand(cmd::kThreeColumnLedger);
-        frame->runCommand(cmd::kThreeColumnLedger);
+        frame->runCommand(cmd::kMultiColumnLedger);
+        frame->runCommand(cmd::kMultiColumnLedger);
         QCOMPARE(frame->childCount(), 2);
         for (QMdiSubWindow* window : frame->mdiArea()->subWindowList()) {
             auto* child = qobject_cast<CChildFrame*>(window);
             QVERIFY(child);
-            QCOMPARE(child->kind(), ViewKind::ThreeColumnLedger);
+            QCOMPARE(child->kind(), ViewKind::MultiColumnLedger);
             QVERIFY(child->isMaximized());
         }
         frame->runCommand(cmd::kNewWindow);
         QCOMPARE(frame->childCount(), 3);
-        QCOMPARE(frame->activeChild()->kind(), ViewKind::ThreeColumnLedger);
+        QCOMPARE(frame->activeChild()->kind(), ViewKind::MultiColumnLedger);
     }
 
     void closingStopsAtAChildWindowThatRefuses()
@@ -201,14 +201,14 @@ private slots:
         auto app = loggedIn(QStringLiteral("102"));
         QVERIFY(app);
         CMainFrame* frame = app->mainFrame();
-        frame->runCommand(cmd::kThreeColumnLedger);
+        frame->runCommand(cmd::kMultiColumnLedger);
         frame->addChild(ViewKind::VoucherEntry, new RefusingView, nullptr);
         QCOMPARE(frame->childCount(), 2);
         // The active window refuses first: nothing closes and the program keeps running.
         QVERIFY(!frame->close());
         QCOMPARE(frame->childCount(), 2);
         // With the refusing window behind another, the active one closes, then closing stops.
-        frame->runCommand(cmd::kThreeColumnLedger);
+        frame->runCommand(cmd::kMultiColumnLedger);
         QVERIFY(!frame->closeChildren());
         QTRY_COMPARE(frame->childCount(), 2);
     }
@@ -222,6 +222,18 @@ private slots:
                  QStringLiteral("“分录模板目录定义”功能尚未完成，本版本暂不能使用。"));
         QCOMPARE(m_prompt.entries().back().caption, std::string("分录模板目录定义"));
         QCOMPARE(app->mainFrame()->childCount(), 0);
+    }
+
+    void theBalanceTablesOpenNothingInAYearWithoutAccounts()
+    {
+        auto app = loggedIn(QStringLiteral("102"));
+        QVERIFY(app);
+        for (int id : {cmd::kBalanceTable, cmd::kTurnoverTable}) {
+            m_prompt.clear();
+            app->mainFrame()->runCommand(id);
+            QCOMPARE(m_prompt.last(), std::string("本年度尚未设置科目(帐户)！"));
+            QCOMPARE(app->mainFrame()->childCount(), 0);
+        }
     }
 
     void theStatusBarAndTitleShowTheLogin()
@@ -357,20 +369,20 @@ private slots:
         QVERIFY(app);
         CMainFrame* frame = app->mainFrame();
         // A command that ended normally is not named.
-        frame->runCommand(cmd::kThreeColumnLedger);
+        frame->runCommand(cmd::kMultiColumnLedger);
         QCOMPARE(frame->takeFailedCommand(), 0);
         frame->closeChildren();
         // One that an error ends is.
-        app->setCommandHook(cmd::kThreeColumnLedger, [this] {
+        app->setCommandHook(cmd::kMultiColumnLedger, [this] {
             throw DatabaseError("database is locked", 5, m_file.toStdString());
         });
         try {
-            frame->runCommand(cmd::kThreeColumnLedger);
+            frame->runCommand(cmd::kMultiColumnLedger);
             QFAIL("no error");
         } catch (const std::exception& error) {
             app->showError(error);
         }
-        QCOMPARE(m_prompt.entries().back().caption, std::string("岚屿穗软件－三栏式帐"));
+        QCOMPARE(m_prompt.entries().back().caption, std::string("岚屿穗软件－多栏式帐"));
         QCOMPARE(m_prompt.last(), "帐务数据文件“" + m_file.toStdString() + "”正被其他程序使用，请稍后再试！\rdatabase is locked");
         QCOMPARE(frame->takeFailedCommand(), 0);
     }
@@ -381,9 +393,9 @@ private slots:
         QVERIFY(app);
         CMainFrame* frame = app->mainFrame();
         QVERIFY(shown(frame, QSize(1200, 900)));
-        frame->runCommand(cmd::kThreeColumnLedger);
-        frame->runCommand(cmd::kBalanceTable);
-        frame->runCommand(cmd::kThreeColumnLedger);
+        frame->runCommand(cmd::kMultiColumnLedger);
+        frame->runCommand(cmd::kFuzzyQuery);
+        frame->runCommand(cmd::kMultiColumnLedger);
         frame->runCommand(cmd::kTile);
         const QList<QMdiSubWindow*> windows = frame->mdiArea()->subWindowList(QMdiArea::CreationOrder);
         QCOMPARE(windows.size(), 3);
@@ -424,8 +436,8 @@ private slots:
             texts << item->text();
             checked << item->isChecked();
         }
-        QCOMPARE(texts, (QStringList{QStringLiteral("&1 三栏式帐:1"), QStringLiteral("&2 余额表"),
-                                     QStringLiteral("&3 三栏式帐:2")}));
+        QCOMPARE(texts, (QStringList{QStringLiteral("&1 多栏式帐:1"), QStringLiteral("&2 帐页模糊查询"),
+                                     QStringLiteral("&3 多栏式帐:2")}));
         QCOMPARE(checked, (QList<bool>{false, true, false}));
         // Choosing the third from the list activates it, still tiled.
         frame->windowListActions().last()->trigger();
@@ -440,7 +452,7 @@ private slots:
         QVERIFY(app);
         CMainFrame* frame = app->mainFrame();
         QVERIFY(shown(frame, QSize(1000, 800)));
-        frame->runCommand(cmd::kThreeColumnLedger);
+        frame->runCommand(cmd::kMultiColumnLedger);
         QMdiSubWindow* window = frame->mdiArea()->subWindowList().first();
         QVERIFY(window->isMaximized());
         // The restore button of the menu bar: the window stays restored.
@@ -461,8 +473,8 @@ private slots:
         QVERIFY(app);
         CMainFrame* frame = app->mainFrame();
         QVERIFY(shown(frame, QSize(1000, 800)));
-        frame->runCommand(cmd::kThreeColumnLedger);
-        frame->runCommand(cmd::kBalanceTable);
+        frame->runCommand(cmd::kMultiColumnLedger);
+        frame->runCommand(cmd::kFuzzyQuery);
         const QList<QMdiSubWindow*> windows = frame->mdiArea()->subWindowList(QMdiArea::CreationOrder);
         QCOMPARE(windows.size(), 2);
         windows[1]->showMinimized();
@@ -480,7 +492,7 @@ private slots:
         CMainFrame* frame = app->mainFrame();
         QVERIFY(shown(frame, QSize(1200, 900)));
         for (int i = 0; i < 4; ++i)
-            frame->runCommand(cmd::kBalanceTable);
+            frame->runCommand(cmd::kFuzzyQuery);
         const QList<QMdiSubWindow*> windows = frame->mdiArea()->subWindowList(QMdiArea::CreationOrder);
         // The active window goes down to an icon: the one used before it becomes active.
         windows[3]->showMinimized();
@@ -507,7 +519,7 @@ private slots:
         QVERIFY(app);
         CMainFrame* frame = app->mainFrame();
         QVERIFY(shown(frame, QSize(1200, 900)));
-        frame->runCommand(cmd::kBalanceTable);
+        frame->runCommand(cmd::kFuzzyQuery);
         QMdiSubWindow* window = frame->mdiArea()->subWindowList().first();
         QVERIFY(window->isMaximized());
         window->showNormal();
@@ -523,15 +535,15 @@ private slots:
         QVERIFY(app);
         CMainFrame* frame = app->mainFrame();
         for (int i = 0; i < 10; ++i)
-            frame->runCommand(cmd::kBalanceTable);
+            frame->runCommand(cmd::kFuzzyQuery);
         frame->refreshWindowList();
         QStringList texts;
         for (QAction* item : frame->windowListActions())
             if (!item->isSeparator())
                 texts << item->text();
         QCOMPARE(texts.size(), 10);
-        QCOMPARE(texts.first(), QStringLiteral("&1 余额表:1"));
-        QCOMPARE(texts[8], QStringLiteral("&9 余额表:9"));
+        QCOMPARE(texts.first(), QStringLiteral("&1 帐页模糊查询:1"));
+        QCOMPARE(texts[8], QStringLiteral("&9 帐页模糊查询:9"));
         QCOMPARE(texts.last(), QStringLiteral("其他窗口..."));
         frame->closeChildren();
     }

@@ -1,0 +1,254 @@
+// kszw-cli view ledger, balance and turnover: the three-column ledger of an account and the two
+// balance tables, with the checks of their dialogs and the rows their views show.
+#include "chart/chart_listing.h"
+#include "chart/subjects.h"
+#include "cli/pdf_output.h"
+#include "cli/view_kinds.h"
+#include "common/clock.h"
+#include "common/dates.h"
+#include "common/prompt.h"
+#include "common/text.h"
+#include "ledger/balance_tables.h"
+#include "ledger/three_column_ledger.h"
+#include "session/kszw_env.h"
+#include "store/database.h"
+
+#include <cstdlib>
+
+namespace kszw::cli {
+
+namespace {
+
+// A month option: 1 to 12; fallback when absent; nothing when it is not a month.
+std::optional<int> monthOption(const ParsedArguments& parsed, const std::string& name, int fallback)
+{
+    const std::optional<std::string> text = parsed.option(name);
+    if (!text)
+        return fallback;
+    const std::string value = trimWhitespace(*text);
+    if (value.empty() || value.size() > 2 || !isAllDigits(value))
+        return std::nullopt;
+    return std::atoi(value.c_str());
+}
+
+bool hasAccounts(CKszwEnv& env, Prompt& prompt)
+{
+    if (chartHasSubjects(env.db()))
+        return true;
+    prompt.warn(kNoAccountsThisYear);
+    return false;
+}
+
+std::string joined(const std::vector<std::string>& texts)
+{
+    std::string line;
+    for (const std::string& text : texts)
+        line += (line.empty() ? "" : "    ") + text;
+    return line;
+}
+
+struct LedgerChoice {
+    LedgerSpan span;
+    LedgerMode mode = LedgerMode::Automatic;
+};
+
+std::optional<LedgerChoice> chosenLedger(CKszwEnv& env, const ParsedArguments& parsed, Prompt& prompt)
+{
+    if (!hasAccounts(env, prompt))
+        return std::nullopt;
+    LedgerChoice choice;
+    choice.span.code = trimWhitespace(parsed.option("--subject").value_or(""));
+    const std::optional<int> from = monthOption(parsed, "--from", 1);
+    const std::optional<int> to = monthOption(parsed, "--to", 12);
+    if (const std::optional<PeriodRefusal> refusal = checkPeriodMonths(from.value_or(0), to.value_or(0))) {
+        prompt.tell(refusal->message, Icon::Stop, kMessageCaption);
+        return std::nullopt;
+    }
+    choice.span.startMonth = *from;
+    choice.span.endMonth = *to;
+    const std::string mode = parsed.option("--mode").value_or("auto");
+    if (mode == "detail")
+        choice.mode = LedgerMode::Detail;
+    else if (mode == "summary")
+        choice.mode = LedgerMode::Summary;
+    else if (mode != "auto") {
+        prompt.warn("--mode 只能是 auto、detail 或 summary！");
+        return std::nullopt;
+    }
+    if (choice.span.code.empty()) {
+        prompt.warn("请用 --subject 指定帐户！");
+        return std::nullopt;
+    }
+    if (const std::optional<std::string> missing = checkSubjectExists(env.db(), choice.span.code)) {
+        prompt.warn(*missing);
+        return std::nullopt;
+    }
+    if (!hasPostedEntries(env.db(), choice.span.code, choice.span.endMonth)) {
+        prompt.warn(kNoPostedEntries);
+        return std::nullopt;
+    }
+    return choice;
+}
+
+std::optional<ViewOutput> ledgerView(CKszwEnv& env, const ParsedArguments& parsed, Prompt& prompt)
+{
+    const std::optional<LedgerChoice> choice = chosenLedger(env, parsed, prompt);
+    if (!choice)
+        return std::nullopt;
+    const LedgerLoad load = loadLedger(env.db(), yearCalendar(env.db()), choice->span, choice->mode);
+    ViewOutput output;
+    output.heads = {trim(ledgerTitle(codeLevel(choice->span.code))),
+                    "帐户名：" + accountNamePath(env.db(), choice->span.code),
+                    "帐户号：" + choice->span.code + "    " +
+                        periodTitle(env.year(), choice->span.startMonth, env.year(), choice->span.endMonth)};
+    output.rows.push_back({"月", "日", "凭证号码", "摘要", "借方发生额", "贷方发生额", "借或贷", "余额"});
+    std::vector<LedgerCells> rows;
+    for (const LedgerRow& row : load.rows)
+        rows.push_back(row.cells);
+    if (parsed.flag("--print-rows") && load.detail) {
+        int rowsPerPage = 0;
+        if (const std::optional<std::string> given = parsed.option("--rows-per-page"))
+            rowsPerPage = isAllDigits(trimWhitespace(*given)) ? std::atoi(given->c_str()) : 0;
+        else
+            rowsPerPage = ledgerRowsPerPrintedPage(env, prompt);
+        if (rowsPerPage < 1) {
+            prompt.warn("--rows-per-page 应为正整数！");
+            return std::nullopt;
+        }
+        rows = BuildPrintRows(rows, rowsPerPage);
+    }
+    for (const LedgerCells& row : rows)
+        output.rows.emplace_back(row.begin(), row.end());
+    return output;
+}
+
+bool ledgerPdf(CKszwEnv& env, const ParsedArguments& parsed, Prompt& prompt, const std::string& path)
+{
+    const std::optional<LedgerChoice> choice = chosenLedger(env, parsed, prompt);
+    return choice && writeLedgerPdf(env, choice->span, choice->mode, path, prompt);
+}
+
+// A date option YYYYMMDD split into its parts; nothing when it is not eight digits.
+std::optional<std::array<int, 3>> dateOption(const std::string& text)
+{
+    const std::string value = trimWhitespace(text);
+    if (value.size() != 8 || !isAllDigits(value))
+        return std::nullopt;
+    return std::array<int, 3>{std::atoi(value.substr(0, 4).c_str()), std::atoi(value.substr(4, 2).c_str()),
+                              std::atoi(value.substr(6, 2).c_str())};
+}
+
+std::optional<BalanceConditions> chosenBalance(CKszwEnv& env, const ParsedArguments& parsed, Prompt& prompt)
+{
+    if (!hasAccounts(env, prompt))
+        return std::nullopt;
+    const AccountingCalendar calendar = yearCalendar(env.db());
+    const std::string dateText = parsed.option("--date").value_or(
+        initialCutoffDate(calendar, makeDate(SystemClock().today()), env.yearEnd()));
+    const std::optional<std::array<int, 3>> date = dateOption(dateText);
+    if (!date) {
+        prompt.warn("日期应为年月日八位数字（如20260315）！");
+        return std::nullopt;
+    }
+    const std::string parent = trimWhitespace(parsed.option("--parent").value_or(""));
+    if (const auto refusal = checkBalanceConditions(env.db(), parent, (*date)[0], (*date)[1], (*date)[2],
+                                                    env.yearStart(), env.yearEnd())) {
+        prompt.warn(refusal->message);
+        return std::nullopt;
+    }
+    BalanceConditions conditions;
+    conditions.parent = parent;
+    conditions.cutoffDate = trimWhitespace(dateText);
+    conditions.cutoffMonth = calendar.monthOf(conditions.cutoffDate);
+    return conditions;
+}
+
+std::optional<ViewOutput> balanceView(CKszwEnv& env, const ParsedArguments& parsed, Prompt& prompt)
+{
+    const std::optional<BalanceConditions> conditions = chosenBalance(env, parsed, prompt);
+    if (!conditions)
+        return std::nullopt;
+    const BalanceTable table = buildBalanceTable(env.db(), *conditions);
+    ViewOutput output;
+    output.heads = {"帐户余额表", cutoffText(conditions->cutoffDate), unitText(env.unitName()),
+                    joined(tableFootTexts(env.operatorName()))};
+    output.rows.push_back({"科目代码", "科目名称", "借或贷", "余额"});
+    for (const auto& row : table.rows)
+        output.rows.emplace_back(row.begin(), row.end());
+    return output;
+}
+
+bool balancePdf(CKszwEnv& env, const ParsedArguments& parsed, Prompt& prompt, const std::string& path)
+{
+    const std::optional<BalanceConditions> conditions = chosenBalance(env, parsed, prompt);
+    return conditions && writeBalancePdf(env, *conditions, path, prompt);
+}
+
+std::optional<TurnoverConditions> chosenTurnover(CKszwEnv& env, const ParsedArguments& parsed, Prompt& prompt)
+{
+    if (!hasAccounts(env, prompt))
+        return std::nullopt;
+    const std::string fromText = trimWhitespace(parsed.option("--from").value_or(env.yearStart()));
+    const std::string toText = trimWhitespace(parsed.option("--to").value_or(env.yearEnd()));
+    const std::optional<std::array<int, 3>> from = dateOption(fromText);
+    const std::optional<std::array<int, 3>> to = dateOption(toText);
+    if (!from || !to) {
+        prompt.warn("日期应为年月日八位数字（如20260315）！");
+        return std::nullopt;
+    }
+    const std::string parent = trimWhitespace(parsed.option("--parent").value_or(""));
+    if (const auto refusal = checkTurnoverConditions(env.db(), (*from)[0], (*from)[1], (*from)[2], (*to)[0], (*to)[1],
+                                                     (*to)[2], parent, env.yearStart(), env.yearEnd())) {
+        prompt.warn(refusal->message);
+        return std::nullopt;
+    }
+    const std::string levels = parsed.option("--levels").value_or("next");
+    if (levels != "next" && levels != "all") {
+        prompt.warn("--levels 只能是 next 或 all！");
+        return std::nullopt;
+    }
+    const AccountingCalendar calendar = yearCalendar(env.db());
+    TurnoverConditions conditions;
+    conditions.parent = parent;
+    conditions.startDate = fromText;
+    conditions.endDate = toText;
+    conditions.startMonth = calendar.monthOf(fromText);
+    conditions.endMonth = calendar.monthOf(toText);
+    conditions.listing = levels == "all" ? TurnoverListing::AllLevels : TurnoverListing::NextLevel;
+    return conditions;
+}
+
+std::optional<ViewOutput> turnoverView(CKszwEnv& env, const ParsedArguments& parsed, Prompt& prompt)
+{
+    const std::optional<TurnoverConditions> conditions = chosenTurnover(env, parsed, prompt);
+    if (!conditions)
+        return std::nullopt;
+    const TurnoverTable table = buildTurnoverTable(env.db(), *conditions);
+    ViewOutput output;
+    output.heads = {"帐户余额及发生额表", turnoverPeriodText(conditions->startDate, conditions->endDate),
+                    unitText(env.unitName()), joined(tableFootTexts(env.operatorName()))};
+    output.rows.push_back({"科目代码", "科目名称", "借或贷", "期初余额", "借方发生额", "贷方发生额", "借或贷", "期末余额"});
+    for (const auto& row : table.rows)
+        output.rows.emplace_back(row.begin(), row.end());
+    return output;
+}
+
+bool turnoverPdf(CKszwEnv& env, const ParsedArguments& parsed, Prompt& prompt, const std::string& path)
+{
+    const std::optional<TurnoverConditions> conditions = chosenTurnover(env, parsed, prompt);
+    return conditions && writeTurnoverPdf(env, *conditions, path, prompt);
+}
+
+} // namespace
+
+const std::vector<ViewKindEntry>& ledgerViewKinds()
+{
+    static const std::vector<ViewKindEntry> kinds = {
+        {"ledger", "0301", ledgerView, ledgerPdf},
+        {"balance", "0305", balanceView, balancePdf},
+        {"turnover", "0306", turnoverView, turnoverPdf},
+    };
+    return kinds;
+}
+
+} // namespace kszw::cli
