@@ -353,7 +353,7 @@ std::optional<ConditionRefusal> checkTurnoverConditions(Database& db, int startY
     const std::string last = dateCode(endYear, endMonth, endDay);
     const std::string from = trim(yearStart), to = trim(yearEnd);
     if (first < from || first > to || last < from || last > to)
-        return ConditionRefusal{"输入时间已不在当前会计年度内，请重输！", 0};
+        return ConditionRefusal{"输入时间已不在当前会计年度内，请重输！", first < from || first > to ? 0 : 3};
     if (first > last)
         return ConditionRefusal{"起始时间大于终止时间，请重输！", 0};
     const std::string trimmed = trim(code);
@@ -365,9 +365,11 @@ std::optional<ConditionRefusal> checkTurnoverConditions(Database& db, int startY
 std::string initialCutoffDate(const AccountingCalendar& calendar, std::string_view today, std::string_view yearEnd)
 {
     if (today.size() >= 8 && std::atoi(std::string(today.substr(0, 4)).c_str()) == calendar.year()) {
+        // This calendar month, on the day the accounting months close.
+        const int year = calendar.year();
         const int month = std::atoi(std::string(today.substr(4, 2)).c_str());
         if (month >= 1 && month <= 12)
-            return calendar.period(month).last;
+            return dateCode(year, month, std::min(calendar.closingDay(), daysInMonth(year, month)));
     }
     return trim(yearEnd);
 }

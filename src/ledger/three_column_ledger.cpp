@@ -16,16 +16,18 @@ namespace kszw {
 namespace {
 
 // Every row of the account's subtree. The range on the code uses the index; the trimmed code then
-// decides, so a code written with trailing blanks still belongs to its subject. "." follows "-" and
-// comes before the digits, so 1001. bounds 1001, 1001-… and nothing of 10010.
+// decides, so a code written with blanks around it still belongs to its subject (codes that start
+// with a blank lie below "!"). "." follows "-" and comes before the digits, so 1001. bounds 1001,
+// 1001-… and nothing of 10010.
 constexpr std::string_view kSubtreeRows =
-    "SELECT T,CER,RN,MRY,KNO,F,MY,MK,TT FROM P0 WHERE KNO>=?1 AND KNO<?2";
+    "SELECT T,CER,RN,MRY,KNO,F,MY,MK,TT FROM P0 WHERE (KNO>=?1 AND KNO<?2) OR KNO<'!'";
 // The same rows summed per code, month, direction and status: the amounts of all rows, of the
 // opening rows among them, and their counts. The ledgers' index holds every column.
 constexpr std::string_view kSubtreeGroups =
     "SELECT KNO,TT,F,MK,sum(MY),sum(CASE CER WHEN '    ' THEN MY END),"
-    "count(CASE CER WHEN '    ' THEN 1 END),count(*) FROM P0 WHERE KNO>=?1 AND KNO<?2 GROUP BY KNO,TT,F,MK";
-constexpr std::string_view kChildren = "SELECT count(*) FROM SUBT WHERE KNO>=?1 AND KNO<?2";
+    "count(CASE CER WHEN '    ' THEN 1 END),count(*) FROM P0 WHERE (KNO>=?1 AND KNO<?2) OR KNO<'!' "
+    "GROUP BY KNO,TT,F,MK";
+constexpr std::string_view kChildren = "SELECT count(*) FROM SUBT WHERE trim(KNO) LIKE ?1";
 constexpr std::string_view kOpeningCer = "    ";
 
 struct Line {
@@ -288,9 +290,7 @@ std::vector<LedgerRow> BuildDetailText(Database& db, const AccountingCalendar& c
 
 bool accountHasChildren(Database& db, std::string_view code)
 {
-    const std::string prefix = std::string(code) + "-";
-    // "-" + 1 is "."; the children's codes lie between "K-" and "K.".
-    return db.queryLong(kChildren, {prefix, std::string(code) + "."}) > 0;
+    return db.queryLong(kChildren, {trim(code) + "-%"}) > 0;
 }
 
 bool detailInForce(LedgerMode mode, bool hasChildren)

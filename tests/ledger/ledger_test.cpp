@@ -166,6 +166,24 @@ TEST_F(LedgerTest, PrintedPagesCarryTheirSumsOverAtABreakInsideARunOfLines)
     EXPECT_EQ(printed[19], (Cells{"01", "18", "", "  过  次  页", "18.00", "", "借", "118.00"}));
     EXPECT_EQ(printed[20], (Cells{"01", "18", "", "  承  前  页", "18.00", "", "借", "118.00"}));
     EXPECT_EQ(printed[21][2], "0019");
+    // The page sums run on over a second break until a total row.
+    for (int i = 1; i <= 25; ++i)
+        line(format("202602%02d", i), format("%04d", i), "101", -1, 2);
+    rows = cells(BuildDetailText(db, calendar(), {"101", 1, 12}));
+    const std::vector<LedgerCells> twice = BuildPrintRows(rows, 20);
+    // Printed rows 40/41 break inside February's lines: the sums count from February's first line.
+    ASSERT_GE(twice.size(), 42u);
+    EXPECT_EQ(twice[39][3], "  过  次  页");
+    EXPECT_EQ(twice[40][3], "  承  前  页");
+    size_t afterTotals = 0;
+    for (size_t i = 0; i < 39; ++i)
+        if (twice[i][3] == "本  年  累  计")
+            afterTotals = i + 1;
+    ASSERT_GT(afterTotals, 21u); // January's totals lie after the first break
+    int february = 0;
+    for (size_t i = afterTotals; i < 39; ++i)
+        february += twice[i][2].empty() ? 0 : 1;
+    EXPECT_EQ(twice[39][5], format("%d.00", 2 * february));
     // A break after a total row is one empty row.
     std::vector<LedgerCells> totals(19, Cells{"01", "31", "", "本  月  合  计", "", "", "平", ""});
     totals.push_back(Cells{"02", "01", "0001", "x", "1.00", "", "借", "1.00"});
@@ -232,6 +250,18 @@ TEST_F(LedgerTest, ATurnoverSpanCountsItsStartByTheMonth)
     EXPECT_EQ(turnoverPeriodText("20260315", "20260420"), "2026 年 3 月 15 日 至 4 月 20 日");
     EXPECT_EQ(turnoverPeriodText("20260315", "20260315"), "2026 年 3 月 15 日");
     EXPECT_EQ(turnoverPeriodText("", ""), "×× 年 × 月 × 日 至 ×× 年 × 月 × 日");
+}
+
+TEST_F(LedgerTest, ACutOffInNoAccountingMonthStillCountsTheOpeningRows)
+{
+    opening("101", 1, 40);
+    line("20260105", "0001", "101", 1, 3);
+    EXPECT_EQ(buildBalanceTable(db, {"", "20260101", 0}).rows[0][3], "40.00");
+    TurnoverConditions span{"", "20260101", "20260101", 0, 0, TurnoverListing::NextLevel};
+    EXPECT_EQ(buildTurnoverTable(db, span).rows[0][3], "40.00");
+    // The first cut-off date of a calendar closing on the 5th of the next month: this month's 5th.
+    open(2026, "20260101", "20270105", "105");
+    EXPECT_EQ(initialCutoffDate(calendar(), "20260315", "20270105"), "20260305");
 }
 
 TEST_F(LedgerTest, GoingUpFromTheTopKeepsTheTop)
@@ -309,7 +339,8 @@ TEST_P(LedgerOracleTest, EveryTableEqualsTheStatementByStatementResult)
     std::mt19937 random(20261206u);
     const auto pick = [&](int from, int to) { return std::uniform_int_distribution<int>(from, to)(random); };
     const char* leaves[] = {"101", "1011", "102-1", "102-2-1", "102-2-2", "102-10", "201-1", "201-2", "501",
-                            "999-9" /* not in the chart */, "102" /* a parent */, "201-1 " /* trailing blank */};
+                            "999-9" /* not in the chart */, "102" /* a parent */, "201-1 " /* trailing blank */,
+                            " 101" /* leading blank */};
     opening("101", 1, 5000);
     opening("102-1", 1, 20000);
     opening("201-1", -1, 25000);
@@ -339,8 +370,8 @@ TEST_P(LedgerOracleTest, EveryTableEqualsTheStatementByStatementResult)
         const std::string number = format("%04d", v);
         const std::string mk = pick(0, 9) == 0 ? "2" : "4";
         const double amount = pick(1, 500000) / 100.0;
-        const std::string debit = leaves[pick(0, 11)];
-        std::string credit = leaves[pick(0, 11)];
+        const std::string debit = leaves[pick(0, 12)];
+        std::string credit = leaves[pick(0, 12)];
         line(date, number, debit, 1, amount, mk, "借方", 1);
         line(date, number, credit, -1, amount, mk, "贷方", 2);
     }

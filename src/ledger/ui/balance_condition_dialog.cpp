@@ -195,8 +195,8 @@ void CBalanceConditionDlg::confirm()
     const AccountingCalendar calendar(m_env.year(), m_env.yearStart(), m_env.yearEnd(), m_env.monthEndCode());
     m_conditions.parent = code;
     m_conditions.cutoffDate = makeDate(year, month, day);
-    const int cutoffMonth = calendar.monthOf(m_conditions.cutoffDate);
-    m_conditions.cutoffMonth = cutoffMonth > 0 ? cutoffMonth : 12;
+    // A date in no accounting month gives month 0; the table still counts the opening rows.
+    m_conditions.cutoffMonth = calendar.monthOf(m_conditions.cutoffDate);
     accept();
 }
 

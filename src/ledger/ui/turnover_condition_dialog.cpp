@@ -158,7 +158,7 @@ void CTurnoverConditionDlg::confirm()
     const int startMonth = calendar.monthOf(m_conditions.startDate);
     const int endMonth = calendar.monthOf(m_conditions.endDate);
     m_conditions.startMonth = startMonth > 0 ? startMonth : 1;
-    m_conditions.endMonth = endMonth > 0 ? endMonth : 12;
+    m_conditions.endMonth = endMonth; // 0 (in no month): the opening rows still count
     m_conditions.listing = m_allLevels->isChecked() ? TurnoverListing::AllLevels : TurnoverListing::NextLevel;
     accept();
 }

@@ -296,8 +296,9 @@ private slots:
             {year, {"2026", "4", "31"}, "1001", QStringLiteral("终止日不合理，请重输！"), dialog.endDayField()},
             {{"2025", "12", "31"}, april, "1001", QStringLiteral("输入时间已不在当前会计年度内，请重输！"),
              dialog.startYearField()},
+            // Only the end lies outside the year: the focus goes to the end.
             {year, {"2027", "1", "1"}, "", QStringLiteral("输入时间已不在当前会计年度内，请重输！"),
-             dialog.startYearField()},
+             dialog.endYearField()},
             {{"2026", "4", "21"}, april, "1001", QStringLiteral("起始时间大于终止时间，请重输！"),
              dialog.startYearField()},
             {year, april, "1001", QStringLiteral("该会计科目不存在或没有子科目，请重输！"), dialog.codeField()},
