@@ -20,13 +20,19 @@ namespace {
 // with a blank lie below "!"). "." follows "-" and comes before the digits, so 1001. bounds 1001,
 // 1001-… and nothing of 10010.
 constexpr std::string_view kSubtreeRows =
-    "SELECT T,CER,RN,MRY,KNO,F,MY,MK,TT FROM P0 WHERE (KNO>=?1 AND KNO<?2) OR KNO<'!'";
+    "SELECT T,CER,RN,MRY,KNO,F,MY,MK,TT FROM P0 WHERE KNO>=?1 AND KNO<?2";
 // The same rows summed per code, month, direction and status: the amounts of all rows, of the
 // opening rows among them, and their counts. The ledgers' index holds every column.
 constexpr std::string_view kSubtreeGroups =
     "SELECT KNO,TT,F,MK,sum(MY),sum(CASE CER WHEN '    ' THEN MY END),"
-    "count(CASE CER WHEN '    ' THEN 1 END),count(*) FROM P0 WHERE (KNO>=?1 AND KNO<?2) OR KNO<'!' "
-    "GROUP BY KNO,TT,F,MK";
+    "count(CASE CER WHEN '    ' THEN 1 END),count(*) FROM P0 WHERE KNO>=?1 AND KNO<?2 GROUP BY KNO,TT,F,MK";
+
+// The two ranges of codes that may hold the account's rows: its own, and the codes written with a
+// blank in front (everything below "!"), read one after the other so each keeps its index order.
+std::vector<SqlParams> subtreeRanges(const std::string& code)
+{
+    return {{code, code + "."}, {std::string(), std::string("!")}};
+}
 constexpr std::string_view kChildren = "SELECT count(*) FROM SUBT WHERE trim(KNO) LIKE ?1";
 constexpr std::string_view kOpeningCer = "    ";
 
@@ -74,25 +80,27 @@ std::vector<Line> subtreeLines(Database& db, std::string_view account)
     std::vector<Line> lines;
     const std::string code(account);
     KS_Dbset rows(db);
-    for (rows.open(kSubtreeRows, {code, code + "."}); !rows.isEOF(); rows.moveNext()) {
-        if (!inSubtree(trim(rows.textAt(4)), code))
-            continue;
-        Line line;
-        line.date = rows.textAt(0);
-        line.number = rows.textAt(1);
-        line.rn = static_cast<long long>(rows.doubleAt(2));
-        line.summary = rows.textAt(3);
-        const double f = rows.doubleAt(5);
-        const double my = rows.doubleAt(6);
-        line.debit = 0.5 * (1 + f) * my;
-        line.credit = 0.5 * (1 - f) * my;
-        line.signedAmount = f * my;
-        line.posted = rows.textAt(7) == "4";
-        line.opening = line.number == kOpeningCer;
-        line.tt = rows.textAt(8);
-        line.month = static_cast<int>(leadingNumber(line.tt));
-        line.order = orderKey(line.date, line.number);
-        lines.push_back(std::move(line));
+    for (const SqlParams& range : subtreeRanges(code)) {
+        for (rows.open(kSubtreeRows, range); !rows.isEOF(); rows.moveNext()) {
+            if (!inSubtree(trim(rows.textAt(4)), code))
+                continue;
+            Line line;
+            line.date = rows.textAt(0);
+            line.number = rows.textAt(1);
+            line.rn = static_cast<long long>(rows.doubleAt(2));
+            line.summary = rows.textAt(3);
+            const double f = rows.doubleAt(5);
+            const double my = rows.doubleAt(6);
+            line.debit = 0.5 * (1 + f) * my;
+            line.credit = 0.5 * (1 - f) * my;
+            line.signedAmount = f * my;
+            line.posted = rows.textAt(7) == "4";
+            line.opening = line.number == kOpeningCer;
+            line.tt = rows.textAt(8);
+            line.month = static_cast<int>(leadingNumber(line.tt));
+            line.order = orderKey(line.date, line.number);
+            lines.push_back(std::move(line));
+        }
     }
     return lines;
 }
@@ -155,39 +163,42 @@ std::vector<LedgerRow> BuildSummaryText(Database& db, const AccountingCalendar& 
     };
     std::vector<Month> months;
     KS_Dbset groups(db);
-    for (groups.open(kSubtreeGroups, {span.code, span.code + "."}); !groups.isEOF(); groups.moveNext()) {
-        if (groups.textAt(3) != "4" || !inSubtree(trim(groups.textAt(0)), span.code))
-            continue;
-        const std::string tt = groups.textAt(1);
-        const int month = static_cast<int>(leadingNumber(tt));
-        const double f = groups.doubleAt(2);
-        const double all = groups.doubleAt(4);
-        const double opening = groups.doubleAt(5);
-        const double lines = all - opening;
-        const int openingCount = groups.longAt(6);
-        const int count = groups.longAt(7);
-        // Before the start: everything; in the start month: the opening rows only.
-        if (month < m1) {
-            before = true;
-            openDebit += 0.5 * (1 + f) * lines;
-            openCredit += 0.5 * (1 - f) * lines;
-            balance += f * all;
-        } else if (month == m1 && openingCount > 0) {
-            before = true;
-            balance += f * opening;
+    for (const SqlParams& range : subtreeRanges(span.code)) {
+        for (groups.open(kSubtreeGroups, range); !groups.isEOF(); groups.moveNext()) {
+            if (groups.textAt(3) != "4" || !inSubtree(trim(groups.textAt(0)), span.code))
+                continue;
+            const std::string tt = groups.textAt(1);
+            const int month = static_cast<int>(leadingNumber(tt));
+            const double f = groups.doubleAt(2);
+            const double all = groups.doubleAt(4);
+            const double opening = groups.doubleAt(5);
+            const double lines = all - opening;
+            const int openingCount = groups.longAt(6);
+            const int count = groups.longAt(7);
+            // Before the start: everything; in the start month: the opening rows only.
+            if (month < m1) {
+                before = true;
+                openDebit += 0.5 * (1 + f) * lines;
+                openCredit += 0.5 * (1 - f) * lines;
+                balance += f * all;
+            } else if (month == m1 && openingCount > 0) {
+                before = true;
+                balance += f * opening;
+            }
+            if (month > m2 || month < m1 || (month == m1 && count == openingCount))
+                continue;
+            const std::string key = trim(tt);
+            auto found = std::find_if(months.begin(), months.end(), [&](const Month& m) { return m.tt == key; });
+            if (found == months.end()) {
+                months.push_back(Month{month, key});
+                found = months.end() - 1;
+            }
+            found->debit += 0.5 * (1 + f) * lines;
+            found->credit += 0.5 * (1 - f) * lines;
+            found->sum += f * (month == m1 ? lines : all);
         }
-        if (month > m2 || month < m1 || (month == m1 && count == openingCount))
-            continue;
-        const std::string key = trim(tt);
-        auto found = std::find_if(months.begin(), months.end(), [&](const Month& m) { return m.tt == key; });
-        if (found == months.end()) {
-            months.push_back(Month{month, key});
-            found = months.end() - 1;
-        }
-        found->debit += 0.5 * (1 + f) * lines;
-        found->credit += 0.5 * (1 - f) * lines;
-        found->sum += f * (month == m1 ? lines : all);
     }
+
     std::vector<LedgerRow> rows;
     double yearDebit = 0, yearCredit = 0;
     if (before) {
