@@ -301,6 +301,9 @@ std::vector<LedgerRow> BuildDetailText(Database& db, const AccountingCalendar& c
 
 bool accountHasChildren(Database& db, std::string_view code)
 {
+    // A code is digits and "-": wildcards of LIKE never name an account.
+    if (code.find_first_of("%_") != std::string_view::npos)
+        return false;
     return db.queryLong(kChildren, {trim(code) + "-%"}) > 0;
 }
 

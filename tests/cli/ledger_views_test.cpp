@@ -113,6 +113,8 @@ TEST_F(CliLedgers, TheDialogsChecksRefuseWithTheirMessages)
         {"ledger --subject 1001 --from 5 --to 4", "终止月不合理，输入一数!\n"},
         {"balance --date 20260231", "输入日不合理，请重输！\n"},
         {"balance --date 20260331 --parent 1001", "输入的科目代码不存在或没有子科目，请重输！\n"},
+        {"balance --date 20260331 --parent 1%", "输入的科目代码不存在或没有子科目，请重输！\n"},
+        {"turnover --parent %", "该会计科目不存在或没有子科目，请重输！\n"},
         {"balance --date 20250331", "输入日期已不在当前注册的会计年度内，请重输！\n"},
         {"turnover --from 20260501 --to 20260430", "起始时间大于终止时间，请重输！\n"},
     };
@@ -129,6 +131,26 @@ TEST_F(CliLedgers, TheDialogsChecksRefuseWithTheirMessages)
 TEST_F(CliLedgers, TheViewsPrintToPdf)
 {
     std::string output;
+    // A figure wider than its printed column is drawn narrower, never cut short.
+    ASSERT_EQ(cli("import " + file + " --operator 102 vouchers " +
+                      csv("big.csv", "date,number,attachments,summary,subject,debit,credit,quantity\n"
+                                     "20260501,1,0,大额,1001,12345678.9,,\n"
+                                     "20260501,1,0,大额,6602,,12345678.9,\n"),
+                  output),
+              0)
+        << output;
+    ASSERT_EQ(cli("review " + file + " --operator 103 --all", output), 0) << output;
+    const std::string big = dir.file("big.pdf");
+    ASSERT_EQ(cli("view " + file + " ledger --subject 1001 --operator 102 --format pdf --out " + shellQuote(big), output),
+              0);
+    if (test::runCommand("pdftotext -layout " + shellQuote(big) + " - | tr -d ' '", output) == 0) {
+        EXPECT_NE(output.find("12,345,678.90"), std::string::npos) << output;
+    }
+    ASSERT_EQ(cli("view " + file + " turnover --levels all --operator 102 --format pdf --out " + shellQuote(big), output),
+              0);
+    if (test::runCommand("pdftotext -layout " + shellQuote(big) + " - | tr -d ' '", output) == 0) {
+        EXPECT_NE(output.find("12,345,678.90"), std::string::npos) << output;
+    }
     for (const std::string& view : {std::string("ledger --subject 1001 --mode detail"),
                                     std::string("balance --date 20261231"), std::string("turnover --levels all")}) {
         const std::string pdf = dir.file("out.pdf");

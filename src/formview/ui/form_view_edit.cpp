@@ -8,6 +8,7 @@
 #include "formview/input_spec.h"
 
 #include <QApplication>
+#include <QContextMenuEvent>
 #include <QClipboard>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
@@ -72,6 +73,14 @@ void CKsFormView::keyPressEvent(QKeyEvent* event)
     }
     if (!m_initialized || GetPageRows(false) < 1 || m_current.area.empty()) {
         event->ignore();
+        return;
+    }
+    // Shift+F10 opens the context menu at the current cell, as the menu key does.
+    if (key == Qt::Key_F10 && (event->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier))
+                                  == Qt::ShiftModifier) {
+        QContextMenuEvent menu(QContextMenuEvent::Keyboard, QPoint(), mapToGlobal(QPoint()));
+        QCoreApplication::sendEvent(viewport(), &menu);
+        event->accept();
         return;
     }
     if (event->matches(QKeySequence::Copy)) {

@@ -278,6 +278,23 @@ int CKsFormView::textOriginX(const QFontMetrics& metrics, const DeviceRect& rect
     return rect.x + pad;
 }
 
+namespace {
+
+// An amount or number as the views show them: digits with grouping commas, a point and a sign.
+bool isFigure(const QString& text)
+{
+    bool digit = false;
+    for (QChar c : text) {
+        if (c.isDigit())
+            digit = true;
+        else if (c != QLatin1Char(',') && c != QLatin1Char('.') && c != QLatin1Char('-') && c != QLatin1Char(' '))
+            return false;
+    }
+    return digit;
+}
+
+} // namespace
+
 void CKsFormView::DrawCellText(int row, int col, QPainter& dc, std::string_view text, std::string_view align,
                                std::string_view area, bool noFill)
 {
@@ -306,13 +323,29 @@ void CKsFormView::DrawCellText(int row, int col, QPainter& dc, std::string_view 
     const RgbColor colors[] = {m_settings.page.topicColor, m_settings.page.headColor, m_settings.page.textColor,
                                m_settings.page.tailColor};
     dc.setPen(toQColor(colors[fontIndex]));
-    const QFontMetrics metrics = dc.fontMetrics();
     QString shown = qtText(text);
     if (!percent && align != "NOCUT") {
-        const int available = rect.width - 2 * cellPadding(metrics);
-        while (!shown.isEmpty() && metrics.horizontalAdvance(shown) > available)
-            chopCharacter(shown);
+        const QFontMetrics fitting = dc.fontMetrics();
+        const int available = rect.width - 2 * cellPadding(fitting);
+        const int width = fitting.horizontalAdvance(shown);
+        if (width > available && available > 0 && isFigure(shown)) {
+            // A figure is never cut short: it is drawn narrower, then smaller, until it fits.
+            QFont narrow = dc.font();
+            narrow.setStretch(std::max(50, 100 * available / width));
+            dc.setFont(narrow);
+            for (int step = 0; step < 20 && dc.fontMetrics().horizontalAdvance(shown) > available; ++step) {
+                if (narrow.pointSizeF() > 0)
+                    narrow.setPointSizeF(narrow.pointSizeF() * 0.93);
+                else
+                    narrow.setPixelSize(std::max(1, narrow.pixelSize() * 93 / 100));
+                dc.setFont(narrow);
+            }
+        } else {
+            while (!shown.isEmpty() && fitting.horizontalAdvance(shown) > available)
+                chopCharacter(shown);
+        }
     }
+    const QFontMetrics metrics = dc.fontMetrics();
     const int x = textOriginX(metrics, rect, shown, align);
     const int baseline = rect.y + (rect.height - metrics.height()) / 2 + metrics.ascent();
     dc.drawText(x, baseline, shown);

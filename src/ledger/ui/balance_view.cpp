@@ -278,9 +278,19 @@ bool CKszwzb5::stepDown(int row)
     return true;
 }
 
-bool CKszwzb5::canGoUp() const
+// The code going up starts from: the current row's, or on the total row (and the empty rows) a
+// child of the listed parent, so the listing's parent is left from any row.
+std::string CKszwzb5::upFrom() const
 {
     const std::string code = currentCode();
+    if (!code.empty() || m_conditions.parent.empty())
+        return code;
+    return m_conditions.parent + "-";
+}
+
+bool CKszwzb5::canGoUp() const
+{
+    const std::string code = upFrom();
     return m_built && !code.empty() && codeLevel(code) > 1;
 }
 
@@ -288,7 +298,7 @@ bool CKszwzb5::goUpOneLevel()
 {
     if (!canGoUp())
         return false;
-    const std::string code = currentCode();
+    const std::string code = upFrom();
     BalanceConditions up = m_conditions;
     up.parent = parentForGoingUp(code);
     // Back on the level above, the account whose children were listed is the current row.

@@ -72,8 +72,11 @@ public:
     // Enter or a double click on a row: an account with children becomes the parent and the
     // table is built again with the same date. False (nothing done) otherwise.
     bool stepDown(int row);
-    // Whether 返回上一级 is offered: the current row holds an account below the first level.
+    // Whether 返回上一级 is offered: the current row holds an account below the first level, or
+    // it is the total row (or an empty row) of a listing below the top level.
     bool canGoUp() const;
+    // The code going up starts from (see canGoUp).
+    std::string upFrom() const;
     // 返回上一级: the level above the current row's level is listed, with the same date; the account
     // left becomes the current row. False (nothing done) when not offered.
     bool goUpOneLevel();

@@ -317,8 +317,8 @@ private slots:
         QVERIFY(!view->goUpAction()->isEnabled());
         QVERIFY(view->stepDown(1));
         QVERIFY(view->goUpAction()->isEnabled());
-        // Below the first level the item is offered on an account row, not on the total line.
-        QCOMPARE(goUpOfferedOn(*view, 2), 0);
+        // Below the first level the item is offered on an account row and on the total line.
+        QCOMPARE(goUpOfferedOn(*view, 2), 1);
         QCOMPARE(view->currentCell().row, 2); // the right click chose the row
         QCOMPARE(goUpOfferedOn(*view, 1), 1);
         view->goUpAction()->trigger();
