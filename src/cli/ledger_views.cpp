@@ -9,6 +9,9 @@
 #include "common/prompt.h"
 #include "common/text.h"
 #include "ledger/balance_tables.h"
+#include "ledger/ledger_search.h"
+#include "ledger/multi_column_ledger.h"
+#include "ledger/quantity_ledger.h"
 #include "ledger/three_column_ledger.h"
 #include "session/kszw_env.h"
 #include "store/database.h"
@@ -239,6 +242,211 @@ bool turnoverPdf(CKszwEnv& env, const ParsedArguments& parsed, Prompt& prompt, c
     return conditions && writeTurnoverPdf(env, *conditions, path, prompt);
 }
 
+struct MultiColumnChoice {
+    LedgerSpan span;
+    bool detail = false;
+};
+
+std::optional<MultiColumnChoice> chosenMultiColumn(CKszwEnv& env, const ParsedArguments& parsed, Prompt& prompt)
+{
+    if (!hasAccounts(env, prompt))
+        return std::nullopt;
+    MultiColumnChoice choice;
+    choice.span.code = trimWhitespace(parsed.option("--subject").value_or(""));
+    const std::optional<int> from = monthOption(parsed, "--from", 1);
+    const std::optional<int> to = monthOption(parsed, "--to", 12);
+    if (const std::optional<PeriodRefusal> refusal = checkPeriodMonths(from.value_or(0), to.value_or(0))) {
+        prompt.tell(refusal->message, Icon::Stop, kMessageCaption);
+        return std::nullopt;
+    }
+    choice.span.startMonth = *from;
+    choice.span.endMonth = *to;
+    const std::string mode = parsed.option("--mode").value_or("summary");
+    if (mode != "summary" && mode != "detail") {
+        prompt.warn("--mode 只能是 summary 或 detail！");
+        return std::nullopt;
+    }
+    choice.detail = mode == "detail";
+    if (choice.span.code.empty()) {
+        prompt.warn("请用 --subject 指定帐户！");
+        return std::nullopt;
+    }
+    const std::optional<SubjectAttributes> attributes = subjectAttributes(env.db(), choice.span.code);
+    if (!attributes || attributes->multiColumn != "1") {
+        prompt.warn("科目“" + choice.span.code + "”不是多栏式帐页科目！");
+        return std::nullopt;
+    }
+    if (!hasEntriesBelow(env.db(), choice.span.code, choice.span.endMonth)) {
+        prompt.warn(kNoEntriesBelow);
+        return std::nullopt;
+    }
+    return choice;
+}
+
+std::optional<ViewOutput> multiColumnView(CKszwEnv& env, const ParsedArguments& parsed, Prompt& prompt)
+{
+    const std::optional<MultiColumnChoice> choice = chosenMultiColumn(env, parsed, prompt);
+    if (!choice)
+        return std::nullopt;
+    // Children whose side was never set become debit columns, as the view does it.
+    setDefaultColumnSides(env.db(), choice->span.code);
+    const std::vector<LedgerColumn> columns = ledgerColumns(env.db(), choice->span.code);
+    const AccountingCalendar calendar = yearCalendar(env.db());
+    const std::vector<MultiColumnRow> rows = choice->detail
+                                                 ? BuildMultiColumnDetail(env.db(), calendar, choice->span, columns)
+                                                 : BuildMultiColumnSummary(env.db(), calendar, choice->span, columns);
+    ViewOutput output;
+    output.heads = {trim(kMultiColumnTitle), "帐户名：" + accountNamePath(env.db(), choice->span.code),
+                    "帐户号：" + choice->span.code + "    " +
+                        periodTitle(env.year(), choice->span.startMonth, env.year(), choice->span.endMonth)};
+    std::vector<std::string> titles{"月", "日", "凭证号码", "摘要"};
+    for (const LedgerColumn& column : columns)
+        titles.push_back((column.sign > 0 ? "借方：" : "贷方：") + column.name);
+    titles.push_back("借或贷");
+    titles.push_back("余额");
+    output.rows.push_back(titles);
+    for (const MultiColumnRow& row : rows)
+        output.rows.push_back(row.cells);
+    return output;
+}
+
+bool multiColumnPdf(CKszwEnv& env, const ParsedArguments& parsed, Prompt& prompt, const std::string& path)
+{
+    const std::optional<MultiColumnChoice> choice = chosenMultiColumn(env, parsed, prompt);
+    return choice && writeMultiColumnPdf(env, choice->span, choice->detail, path, prompt);
+}
+
+std::optional<LedgerSpan> chosenQuantity(CKszwEnv& env, const ParsedArguments& parsed, Prompt& prompt,
+                                         QuantityKind kind)
+{
+    if (!hasAccounts(env, prompt))
+        return std::nullopt;
+    LedgerSpan span;
+    span.code = trimWhitespace(parsed.option("--subject").value_or(""));
+    const std::optional<int> from = monthOption(parsed, "--from", 1);
+    const std::optional<int> to = monthOption(parsed, "--to", 12);
+    if (const std::optional<PeriodRefusal> refusal = checkPeriodMonths(from.value_or(0), to.value_or(0))) {
+        prompt.tell(refusal->message, Icon::Stop, kMessageCaption);
+        return std::nullopt;
+    }
+    span.startMonth = *from;
+    span.endMonth = *to;
+    if (span.code.empty()) {
+        prompt.warn("请用 --subject 指定帐户！");
+        return std::nullopt;
+    }
+    if (const std::optional<std::string> refusal = checkQuantityAccount(env.db(), span.code, span.endMonth, kind)) {
+        prompt.warn(*refusal);
+        return std::nullopt;
+    }
+    return span;
+}
+
+std::optional<ViewOutput> quantityOutput(CKszwEnv& env, const ParsedArguments& parsed, Prompt& prompt,
+                                         QuantityKind kind)
+{
+    const std::optional<LedgerSpan> span = chosenQuantity(env, parsed, prompt, kind);
+    if (!span)
+        return std::nullopt;
+    const QuantityLedger ledger =
+        buildQuantityLedger(env.db(), yearCalendar(env.db()), span->code, span->startMonth, span->endMonth, kind);
+    if (ledger.refusal) {
+        prompt.warn(*ledger.refusal);
+        return std::nullopt;
+    }
+    ViewOutput output;
+    output.heads = {trim(quantityLedgerTitle(kind)), "帐户名：" + accountNamePath(env.db(), span->code),
+                    "帐户号：" + span->code + "    " +
+                        periodTitle(env.year(), span->startMonth, env.year(), span->endMonth) + "    " +
+                        std::string(quantityUnitLabel(kind)) + quantityUnitName(env.db(), span->code, kind)};
+    const auto headings = quantityColumnHeadings(kind);
+    output.rows.emplace_back(headings.begin(), headings.end());
+    for (const QuantityRow& row : ledger.rows)
+        output.rows.emplace_back(row.cells.begin(), row.cells.end());
+    return output;
+}
+
+std::optional<ViewOutput> quantityView(CKszwEnv& env, const ParsedArguments& parsed, Prompt& prompt)
+{
+    return quantityOutput(env, parsed, prompt, QuantityKind::Quantity);
+}
+
+std::optional<ViewOutput> currencyView(CKszwEnv& env, const ParsedArguments& parsed, Prompt& prompt)
+{
+    return quantityOutput(env, parsed, prompt, QuantityKind::Currency);
+}
+
+bool quantityPdf(CKszwEnv& env, const ParsedArguments& parsed, Prompt& prompt, const std::string& path)
+{
+    const std::optional<LedgerSpan> span = chosenQuantity(env, parsed, prompt, QuantityKind::Quantity);
+    return span && writeQuantityPdf(env, *span, QuantityKind::Quantity, path, prompt);
+}
+
+bool currencyPdf(CKszwEnv& env, const ParsedArguments& parsed, Prompt& prompt, const std::string& path)
+{
+    const std::optional<LedgerSpan> span = chosenQuantity(env, parsed, prompt, QuantityKind::Currency);
+    return span && writeQuantityPdf(env, *span, QuantityKind::Currency, path, prompt);
+}
+
+std::optional<SearchConditions> chosenSearch(CKszwEnv& env, const ParsedArguments& parsed, Prompt& prompt)
+{
+    if (!hasAccounts(env, prompt))
+        return std::nullopt;
+    SearchConditions conditions;
+    conditions.code = trimWhitespace(parsed.option("--subject").value_or(""));
+    conditions.amount = trimWhitespace(parsed.option("--amount").value_or(""));
+    conditions.amount2 = trimWhitespace(parsed.option("--amount2").value_or(""));
+    conditions.summary = trimWhitespace(parsed.option("--text").value_or(""));
+    const std::string side = parsed.option("--side").value_or("");
+    if (side == "debit")
+        conditions.side = SearchSide::Debit;
+    else if (side == "credit")
+        conditions.side = SearchSide::Credit;
+    else if (!side.empty()) {
+        prompt.warn("--side 只能是 debit 或 credit！");
+        return std::nullopt;
+    }
+    const std::optional<int> from = monthOption(parsed, "--from", 1);
+    const std::optional<int> to = monthOption(parsed, "--to", 12);
+    conditions.startMonth = from.value_or(0);
+    conditions.endMonth = to.value_or(0);
+    const std::string order = parsed.option("--order").value_or("date");
+    if (order != "date" && order != "subject") {
+        prompt.warn("--order 只能是 date 或 subject！");
+        return std::nullopt;
+    }
+    conditions.order = order == "subject" ? SearchOrder::BySubject : SearchOrder::ByDate;
+    if (const std::optional<SearchRefusal> refusal = checkSearchConditions(env.db(), conditions)) {
+        prompt.warn(refusal->message);
+        return std::nullopt;
+    }
+    return conditions;
+}
+
+std::optional<ViewOutput> searchView(CKszwEnv& env, const ParsedArguments& parsed, Prompt& prompt)
+{
+    const std::optional<SearchConditions> conditions = chosenSearch(env, parsed, prompt);
+    if (!conditions)
+        return std::nullopt;
+    const SearchOutcome outcome = runLedgerSearch(env.db(), env.year(), *conditions);
+    if (outcome.refusal) {
+        prompt.warn(outcome.refusal->message);
+        return std::nullopt;
+    }
+    ViewOutput output;
+    output.heads = {"模糊查询帐页", outcome.listing.conditionText};
+    output.rows.push_back({"月", "日", "凭证号码", "科目", "摘要", "借或贷", "金额"});
+    for (const SearchRow& row : outcome.listing.rows)
+        output.rows.emplace_back(row.cells.begin(), row.cells.end());
+    return output;
+}
+
+bool searchPdf(CKszwEnv& env, const ParsedArguments& parsed, Prompt& prompt, const std::string& path)
+{
+    const std::optional<SearchConditions> conditions = chosenSearch(env, parsed, prompt);
+    return conditions && writeSearchPdf(env, *conditions, path, prompt);
+}
+
 } // namespace
 
 const std::vector<ViewKindEntry>& ledgerViewKinds()
@@ -247,6 +455,10 @@ const std::vector<ViewKindEntry>& ledgerViewKinds()
         {"ledger", "0301", ledgerView, ledgerPdf},
         {"balance", "0305", balanceView, balancePdf},
         {"turnover", "0306", turnoverView, turnoverPdf},
+        {"multicolumn", "0302", multiColumnView, multiColumnPdf},
+        {"quantity", "0303", quantityView, quantityPdf},
+        {"currency", "0304", currencyView, currencyPdf},
+        {"search", "0307", searchView, searchPdf},
     };
     return kinds;
 }

@@ -31,7 +31,7 @@ constexpr CommandEntry kCommands[] = {
     {"review", kszw::cli::runReview, "review FILE --operator OP [--password P] [--all | --month M]"},
     {"close-month", kszw::cli::runCloseMonth, "close-month FILE --operator OP [--password P] [--yes]"},
     {"view", kszw::cli::runView,
-     "view FILE VIEW [--operator OP] [--password P] [--subject CODE] [--date YYYYMMDD] [--number N] [--month M] [--parent K] [--numbers N1,N2…|--classes C1,C2…] [--range all|reviewed|unreviewed] [--from M|YYYYMMDD] [--to M|YYYYMMDD] [--mode auto|detail|summary] [--print-rows] [--rows-per-page N] [--levels next|all] [--format tsv|csv|pdf] [--out PATH]   VIEW: chart, voucher, summary, ledger, balance, turnover"},
+     "view FILE VIEW [--operator OP] [--password P] [--subject CODE] [--date YYYYMMDD] [--number N] [--month M] [--parent K] [--numbers N1,N2…|--classes C1,C2…] [--range all|reviewed|unreviewed] [--from M|YYYYMMDD] [--to M|YYYYMMDD] [--mode auto|detail|summary] [--print-rows] [--rows-per-page N] [--levels next|all] [--amount A [--amount2 B]] [--side debit|credit] [--text T] [--order date|subject] [--format tsv|csv|pdf] [--out PATH]   VIEW: chart, voucher, summary, ledger, balance, turnover, multicolumn, quantity, currency, search"},
     {"set-info", kszw::cli::runSetInfo,
      "set-info FILE --operator OP [--password P] [--unit U] [--chief K] [--t1 D] [--t13 D] [--jt NNN]"},
 };

@@ -13,6 +13,8 @@ struct LedgerSpan;
 enum class LedgerMode;
 struct BalanceConditions;
 struct TurnoverConditions;
+struct SearchConditions;
+enum class QuantityKind;
 } // namespace kszw
 
 namespace kszw::cli {
@@ -36,6 +38,12 @@ bool writeSummaryPdf(CKszwEnv& env, const SummarySelection& selection, const std
 bool writeLedgerPdf(CKszwEnv& env, const LedgerSpan& span, LedgerMode mode, const std::string& path, Prompt& prompt);
 bool writeBalancePdf(CKszwEnv& env, const BalanceConditions& conditions, const std::string& path, Prompt& prompt);
 bool writeTurnoverPdf(CKszwEnv& env, const TurnoverConditions& conditions, const std::string& path, Prompt& prompt);
+// The multi-column, quantity-amount and foreign-currency ledgers and the ledger search as their
+// views print them.
+bool writeMultiColumnPdf(CKszwEnv& env, const LedgerSpan& span, bool detail, const std::string& path, Prompt& prompt);
+bool writeQuantityPdf(CKszwEnv& env, const LedgerSpan& span, QuantityKind kind, const std::string& path,
+                      Prompt& prompt);
+bool writeSearchPdf(CKszwEnv& env, const SearchConditions& conditions, const std::string& path, Prompt& prompt);
 // The body rows a printed page of the three-column ledger holds with the file's print settings.
 int ledgerRowsPerPrintedPage(CKszwEnv& env, Prompt& prompt);
 

@@ -33,7 +33,8 @@ constexpr const char* kViewUsage =
     "view FILE VIEW [--operator OP] [--password P] [--subject CODE] [--date YYYYMMDD] [--number N] "
     "[--month M] [--parent K] [--numbers N1,N2…|--classes C1,C2…] [--range all|reviewed|unreviewed] "
     "[--from M|YYYYMMDD] [--to M|YYYYMMDD] [--mode auto|detail|summary] [--print-rows] [--rows-per-page N] "
-    "[--levels next|all] [--format tsv|csv|pdf] [--out PATH]";
+    "[--levels next|all] [--amount A [--amount2 B]] [--side debit|credit] [--text T] [--order date|subject] "
+    "[--format tsv|csv|pdf] [--out PATH]";
 
 
 // The root the chart is listed from, after the checks of the scope dialog; nothing when refused.
@@ -279,8 +280,8 @@ int runView(const Arguments& args)
     ParsedArguments parsed =
         parseArguments(args,
                        {"--operator", "--password", "--subject", "--date", "--number", "--month", "--parent", "--numbers",
-                        "--classes", "--range", "--from", "--to", "--mode", "--rows-per-page", "--levels", "--format",
-                        "--out"},
+                        "--classes", "--range", "--from", "--to", "--mode", "--rows-per-page", "--levels", "--amount",
+                        "--amount2", "--side", "--text", "--order", "--format", "--out"},
                        {"--print-rows"});
     if (!parsed.ok)
         return badUsage(parsed.error, kViewUsage);

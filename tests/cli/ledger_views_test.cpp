@@ -165,3 +165,53 @@ TEST_F(CliLedgers, TheViewsPrintToPdf)
 
 } // namespace
 } // namespace kszw
+
+namespace kszw {
+namespace {
+
+TEST(CliLedgersOfTheDemo, TheMultiColumnQuantityCurrencyAndSearchViewsShowTheDemosBooks)
+{
+    test::TempDir dir;
+    std::string output;
+    ASSERT_EQ(cli("demo " + shellQuote(dir.file("demo")), output), 0) << output;
+    const std::string file = shellQuote(dir.file("demo/2026.ksk"));
+    ASSERT_EQ(cli("view " + file + " multicolumn --operator 102 --subject 6602 --mode detail", output), 0) << output;
+    EXPECT_NE(output.find("# 多栏式帐页\n"), std::string::npos) << output;
+    EXPECT_NE(output.find("借方：差旅费"), std::string::npos) << output;
+    EXPECT_NE(output.find("本  月  合  计"), std::string::npos) << output;
+    ASSERT_EQ(cli("view " + file + " quantity --operator 102 --subject 1403", output), 0) << output;
+    EXPECT_NE(output.find("数量单位：吨"), std::string::npos) << output;
+    ASSERT_EQ(cli("view " + file + " currency --operator 102 --subject 1002-3", output), 0) << output;
+    EXPECT_NE(output.find("# 复 币 式 帐 页\n"), std::string::npos) << output;
+    EXPECT_NE(output.find("币种名称：美元"), std::string::npos) << output;
+    ASSERT_EQ(cli("view " + file + " search --operator 102 --subject 6602 --side debit", output), 0) << output;
+    EXPECT_NE(output.find("合    计\t借\t"), std::string::npos) << output;
+
+    const struct {
+        std::string options;
+        std::string told;
+    } refusals[] = {
+        {"multicolumn --subject 1001", "科目“1001”不是多栏式帐页科目！\n"},
+        {"quantity --subject 1002-3", "本科目不是数量金额核算科目!\n"},
+        {"search --text 差旅", "科目代码和金额必须至少指定其一。\n"},
+        {"search --amount 100 --amount2 0", "没有满足条件的记录\n"},
+    };
+    for (const auto& c : refusals) {
+        EXPECT_EQ(cli("view " + file + " " + c.options + " --operator 102 2>&1", output), 1) << c.options;
+        EXPECT_EQ(output, c.told) << c.options;
+    }
+    for (const std::string view : {std::string("multicolumn --subject 6602 --mode detail"),
+                                   std::string("quantity --subject 1403"), std::string("currency --subject 1002-3"),
+                                   std::string("search --subject 6602")}) {
+        const std::string pdf = dir.file("out.pdf");
+        EXPECT_EQ(cli("view " + file + " " + view + " --operator 102 --format pdf --out " + shellQuote(pdf) + " 2>&1",
+                      output),
+                  0)
+            << view << output;
+        EXPECT_EQ(test::runCommand("pdfinfo " + shellQuote(pdf) + " >/dev/null 2>&1", output), 0) << view;
+        std::remove(pdf.c_str());
+    }
+}
+
+} // namespace
+} // namespace kszw

@@ -25,7 +25,14 @@
 #include "ledger/balance_tables.h"
 #include "ledger/ui/account_choice.h"
 #include "ledger/ui/balance_condition_dialog.h"
+#include "ledger/multi_column_ledger.h"
+#include "ledger/quantity_ledger.h"
+#include "ledger/ui/quantity_view.h"
+#include "ledger/ui/auxiliary_directory_dialog.h"
 #include "ledger/ui/balance_view.h"
+#include "ledger/ui/multi_column_view.h"
+#include "ledger/ui/search_condition_dialog.h"
+#include "ledger/ui/search_view.h"
 #include "ledger/ui/three_column_view.h"
 #include "ledger/ui/turnover_condition_dialog.h"
 #include "ledger/ui/turnover_view.h"
@@ -206,6 +213,22 @@ QWidget* CKszwAppBase::createView(ViewKind kind, CommandTarget*& target)
         target = view;
         return view;
     }
+    if (kind == ViewKind::MultiColumnLedger) {
+        auto* view = new CKszwzb2(m_env, m_clock);
+        target = view;
+        return view;
+    }
+    if (kind == ViewKind::QuantityLedger) {
+        // The kind is chosen by the command; a new window of the kind opens as a quantity ledger.
+        auto* view = new CKszwzb3(m_env, m_clock, QuantityKind::Quantity);
+        target = view;
+        return view;
+    }
+    if (kind == ViewKind::FuzzyQuery) {
+        auto* view = new CKszwzb7(m_env, m_clock);
+        target = view;
+        return view;
+    }
     if (kind == ViewKind::BalanceTable) {
         auto* view = new CKszwzb5(m_env, m_clock);
         target = view;
@@ -227,6 +250,11 @@ QWidget* CKszwAppBase::openView(ViewKind kind)
     QWidget* view = createView(kind, target);
     if (!view)
         return nullptr;
+    return addView(kind, view, target);
+}
+
+QWidget* CKszwAppBase::addView(ViewKind kind, QWidget* view, CommandTarget* target)
+{
     if (auto* form = qobject_cast<CKsFormView*>(view)) {
         // A form view keeps its print settings in the open year file under its kind.
         form->setPrompt(m_prompt);
@@ -331,7 +359,7 @@ bool CKszwAppBooks::onCommand(int id)
     case cmd::kBalanceTable: openBalanceTable(); return true;
     case cmd::kTurnoverTable: openTurnoverTable(); return true;
     case cmd::kThreeColumnLedger: openThreeColumnLedger(); return true;
-    case cmd::kFuzzyQuery: openView(ViewKind::FuzzyQuery); return true;
+    case cmd::kFuzzyQuery: openLedgerSearch(); return true;
     case cmd::kSubjectPrint: openView(ViewKind::ChartPrint); return true;
     case cmd::kSubjectQuery:
         CSubjectQueryDlg::browseSubjects(env().db(), prompt(), mainFrame());
@@ -388,6 +416,71 @@ void CKszwAppBooks::openThreeColumnLedger()
     view->LoadLedger();
 }
 
+void CKszwAppBooks::openMultiColumnLedger()
+{
+    std::string current;
+    for (;;) {
+        const std::optional<AuxiliaryChoice> choice =
+            CAuxiliaryDirectoryDlg::chooseAccount(env(), prompt(), 2, current, 1, 12, mainFrame());
+        if (!choice)
+            return;
+        // An account with nothing posted below it up to the end month is refused; the directory
+        // comes again on it.
+        if (!hasEntriesBelow(env().db(), choice->code, choice->endMonth)) {
+            prompt().warn(kNoEntriesBelow);
+            current = choice->code;
+            continue;
+        }
+        auto* view = qobject_cast<CKszwzb2*>(openView(ViewKind::MultiColumnLedger));
+        if (!view)
+            return;
+        view->setOpenVoucher([this](const VoucherKey& key) { openVoucherDisplay(key); });
+        view->setAccount(choice->code);
+        view->setPeriod(choice->startMonth, choice->endMonth);
+        view->LoadLedger();
+        return;
+    }
+}
+
+void CKszwAppBooks::openQuantityLedger(int type)
+{
+    const QuantityKind kind = type == 1 ? QuantityKind::Currency : QuantityKind::Quantity;
+    std::string current;
+    for (;;) {
+        const std::optional<AuxiliaryChoice> choice =
+            CAuxiliaryDirectoryDlg::chooseAccount(env(), prompt(), type, current, 1, 12, mainFrame());
+        if (!choice)
+            return;
+        if (const std::optional<std::string> refusal =
+                checkQuantityAccount(env().db(), choice->code, choice->endMonth, kind)) {
+            prompt().warn(*refusal);
+            current = choice->code;
+            continue;
+        }
+        // The window is made here for its kind and handed to the main window like every view.
+        auto* view = new CKszwzb3(env(), clock(), kind);
+        addView(ViewKind::QuantityLedger, view, view);
+        view->setOpenVoucher([this](const VoucherKey& key) { openVoucherDisplay(key); });
+        view->setAccount(choice->code);
+        view->setPeriod(choice->startMonth, choice->endMonth);
+        view->LoadLedger();
+        return;
+    }
+}
+
+void CKszwAppBooks::openLedgerSearch()
+{
+    if (!yearHasAccounts())
+        return;
+    CSearchConditionDlg dialog(env(), prompt(), SearchConditions{}, mainFrame());
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    if (auto* view = qobject_cast<CKszwzb7*>(openView(ViewKind::FuzzyQuery))) {
+        view->setOpenVoucher([this](const VoucherKey& key) { openVoucherDisplay(key); });
+        view->setConditions(dialog.conditions());
+    }
+}
+
 void CKszwAppBooks::openBalanceTable()
 {
     if (!yearHasAccounts())
@@ -418,9 +511,9 @@ bool CKszwApp::onCommand(int id)
     case cmd::kVoucherReview: openVoucherReview(); return true;
     case cmd::kVoucherSummary: openVoucherSummary(); return true;
     case cmd::kMonthClose: runMonthClose(); return true;
-    case cmd::kMultiColumnLedger: openView(ViewKind::MultiColumnLedger); return true;
-    case cmd::kQuantityLedger:
-    case cmd::kCurrencyLedger: openView(ViewKind::QuantityLedger); return true;
+    case cmd::kMultiColumnLedger: openMultiColumnLedger(); return true;
+    case cmd::kQuantityLedger: openQuantityLedger(0); return true;
+    case cmd::kCurrencyLedger: openQuantityLedger(1); return true;
     case cmd::kVoucherClasses:
         CVoucherClassListDlg::openClasses(env().db(), prompt(), mainFrame());
         return true;

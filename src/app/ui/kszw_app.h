@@ -49,6 +49,8 @@ public:
 
     // Opens a new child window with a view of the kind; every command that opens a view uses this.
     QWidget* openView(ViewKind kind);
+    // Hands a view made by the caller to a new child window as openView does with its own.
+    QWidget* addView(ViewKind kind, QWidget* view, CommandTarget* target);
 
     // What the program hands the login dialog: the recent files, and 搜索 through the account-set dialog.
     void prepareLoginDialog(CKszwFileDlg& dialog);
@@ -95,12 +97,19 @@ public:
     // A new voucher display view on one voucher (the ledgers' 查询凭证).
     void openVoucherDisplay(const VoucherKey& key);
 
-private:
+protected:
     // 三栏式帐: the account first, then a new ledger view on it.
     void openThreeColumnLedger();
     // 余额表 and 余额及发生额表: the conditions first, then a new table; Cancel opens nothing.
     void openBalanceTable();
     void openTurnoverTable();
+    // 多栏式帐: the account from the auxiliary directory, then a new multi-column ledger.
+    void openMultiColumnLedger();
+    // 帐页模糊查询: the conditions first, then a new listing; Cancel opens nothing.
+    void openLedgerSearch();
+    // 数量金额式帐 (type 0) and 复币式帐 (type 1): the account from the auxiliary directory, then a
+    // new ledger of that kind.
+    void openQuantityLedger(int type);
     // False, with "本年度尚未设置科目(帐户)！" told, when the year has no accounts.
     bool yearHasAccounts();
 };

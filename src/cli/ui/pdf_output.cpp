@@ -3,7 +3,12 @@
 #include "cli/pdf_output.h"
 
 #include "chart/ui/subject_print_view.h"
+#include "ledger/ledger_search.h"
+#include "ledger/quantity_ledger.h"
 #include "ledger/ui/balance_view.h"
+#include "ledger/ui/multi_column_view.h"
+#include "ledger/ui/quantity_view.h"
+#include "ledger/ui/search_view.h"
 #include "ledger/ui/three_column_view.h"
 #include "ledger/ui/turnover_view.h"
 #include "voucher/ui/voucher_display_view.h"
@@ -191,6 +196,59 @@ bool writeTurnoverPdf(CKszwEnv& env, const TurnoverConditions& conditions, const
         return false;
     SystemClock clock;
     CKszwzb6 view(env, clock);
+    view.setPrompt(prompt);
+    if (!view.setConditions(conditions))
+        return false;
+    return printToFile(view, file, path, prompt);
+}
+
+bool writeMultiColumnPdf(CKszwEnv& env, const LedgerSpan& span, bool detail, const std::string& path, Prompt& prompt)
+{
+    const std::unique_ptr<QApplication> application = offscreenApplication();
+    const QString file = QString::fromStdString(path);
+    if (!canWriteAt(file, path, prompt))
+        return false;
+    SystemClock clock;
+    CKszwzb2 view(env, clock);
+    view.setPrompt(prompt);
+    view.setAccount(span.code);
+    view.setPeriod(span.startMonth, span.endMonth);
+    view.setDetail(detail);
+    if (!view.LoadLedger())
+        return false;
+    view.OnBeginPrinting();
+    const bool written = printToFile(view, file, path, prompt);
+    view.OnEndPrinting();
+    return written;
+}
+
+bool writeQuantityPdf(CKszwEnv& env, const LedgerSpan& span, QuantityKind kind, const std::string& path,
+                      Prompt& prompt)
+{
+    const std::unique_ptr<QApplication> application = offscreenApplication();
+    const QString file = QString::fromStdString(path);
+    if (!canWriteAt(file, path, prompt))
+        return false;
+    SystemClock clock;
+    CKszwzb3 view(env, clock, kind);
+    view.setPrompt(prompt);
+    view.setAccount(span.code);
+    view.setPeriod(span.startMonth, span.endMonth);
+    view.LoadLedger();
+    view.OnBeginPrinting();
+    const bool written = printToFile(view, file, path, prompt);
+    view.OnEndPrinting();
+    return written;
+}
+
+bool writeSearchPdf(CKszwEnv& env, const SearchConditions& conditions, const std::string& path, Prompt& prompt)
+{
+    const std::unique_ptr<QApplication> application = offscreenApplication();
+    const QString file = QString::fromStdString(path);
+    if (!canWriteAt(file, path, prompt))
+        return false;
+    SystemClock clock;
+    CKszwzb7 view(env, clock);
     view.setPrompt(prompt);
     if (!view.setConditions(conditions))
         return false;

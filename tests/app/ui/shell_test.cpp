@@ -165,7 +165,7 @@ private slots:
         QVERIFY(frame->isCommandEnabledNow(cmd::kLogin));
         for (int id : kAdministrationCommands)
             QVERIFY(frame->isCommandEnabledNow(id));
-        frame->runCommand(cmd::kMultiColumnLedger);
+        app->openView(ViewKind::MultiColumnLedger);
         QCOMPARE(frame->childCount(), 1);
         frame->updateCommandStates();
         QVERIFY(!frame->action(cmd::kLogin)->isEnabled());
@@ -182,8 +182,8 @@ private slots:
         auto app = loggedIn(QStringLiteral("102"));
         QVERIFY(app);
         CMainFrame* frame = app->mainFrame();
-        frame->runCommand(cmd::kMultiColumnLedger);
-        frame->runCommand(cmd::kMultiColumnLedger);
+        app->openView(ViewKind::MultiColumnLedger);
+        app->openView(ViewKind::MultiColumnLedger);
         QCOMPARE(frame->childCount(), 2);
         for (QMdiSubWindow* window : frame->mdiArea()->subWindowList()) {
             auto* child = qobject_cast<CChildFrame*>(window);
@@ -201,14 +201,14 @@ private slots:
         auto app = loggedIn(QStringLiteral("102"));
         QVERIFY(app);
         CMainFrame* frame = app->mainFrame();
-        frame->runCommand(cmd::kMultiColumnLedger);
+        app->openView(ViewKind::MultiColumnLedger);
         frame->addChild(ViewKind::VoucherEntry, new RefusingView, nullptr);
         QCOMPARE(frame->childCount(), 2);
         // The active window refuses first: nothing closes and the program keeps running.
         QVERIFY(!frame->close());
         QCOMPARE(frame->childCount(), 2);
         // With the refusing window behind another, the active one closes, then closing stops.
-        frame->runCommand(cmd::kMultiColumnLedger);
+        app->openView(ViewKind::MultiColumnLedger);
         QVERIFY(!frame->closeChildren());
         QTRY_COMPARE(frame->childCount(), 2);
     }
@@ -393,9 +393,9 @@ private slots:
         QVERIFY(app);
         CMainFrame* frame = app->mainFrame();
         QVERIFY(shown(frame, QSize(1200, 900)));
-        frame->runCommand(cmd::kMultiColumnLedger);
-        frame->runCommand(cmd::kFuzzyQuery);
-        frame->runCommand(cmd::kMultiColumnLedger);
+        app->openView(ViewKind::MultiColumnLedger);
+        app->openView(ViewKind::FuzzyQuery);
+        app->openView(ViewKind::MultiColumnLedger);
         frame->runCommand(cmd::kTile);
         const QList<QMdiSubWindow*> windows = frame->mdiArea()->subWindowList(QMdiArea::CreationOrder);
         QCOMPARE(windows.size(), 3);
@@ -436,8 +436,8 @@ private slots:
             texts << item->text();
             checked << item->isChecked();
         }
-        QCOMPARE(texts, (QStringList{QStringLiteral("&1 多栏式帐:1"), QStringLiteral("&2 帐页模糊查询"),
-                                     QStringLiteral("&3 多栏式帐:2")}));
+        QCOMPARE(texts, (QStringList{QStringLiteral("&1 多栏式帐页:1"), QStringLiteral("&2 模糊查询帐页"),
+                                     QStringLiteral("&3 多栏式帐页:2")}));
         QCOMPARE(checked, (QList<bool>{false, true, false}));
         // Choosing the third from the list activates it, still tiled.
         frame->windowListActions().last()->trigger();
@@ -452,7 +452,7 @@ private slots:
         QVERIFY(app);
         CMainFrame* frame = app->mainFrame();
         QVERIFY(shown(frame, QSize(1000, 800)));
-        frame->runCommand(cmd::kMultiColumnLedger);
+        app->openView(ViewKind::MultiColumnLedger);
         QMdiSubWindow* window = frame->mdiArea()->subWindowList().first();
         QVERIFY(window->isMaximized());
         // The restore button of the menu bar: the window stays restored.
@@ -473,8 +473,8 @@ private slots:
         QVERIFY(app);
         CMainFrame* frame = app->mainFrame();
         QVERIFY(shown(frame, QSize(1000, 800)));
-        frame->runCommand(cmd::kMultiColumnLedger);
-        frame->runCommand(cmd::kFuzzyQuery);
+        app->openView(ViewKind::MultiColumnLedger);
+        app->openView(ViewKind::FuzzyQuery);
         const QList<QMdiSubWindow*> windows = frame->mdiArea()->subWindowList(QMdiArea::CreationOrder);
         QCOMPARE(windows.size(), 2);
         windows[1]->showMinimized();
@@ -492,7 +492,7 @@ private slots:
         CMainFrame* frame = app->mainFrame();
         QVERIFY(shown(frame, QSize(1200, 900)));
         for (int i = 0; i < 4; ++i)
-            frame->runCommand(cmd::kFuzzyQuery);
+            app->openView(ViewKind::FuzzyQuery);
         const QList<QMdiSubWindow*> windows = frame->mdiArea()->subWindowList(QMdiArea::CreationOrder);
         // The active window goes down to an icon: the one used before it becomes active.
         windows[3]->showMinimized();
@@ -519,7 +519,7 @@ private slots:
         QVERIFY(app);
         CMainFrame* frame = app->mainFrame();
         QVERIFY(shown(frame, QSize(1200, 900)));
-        frame->runCommand(cmd::kFuzzyQuery);
+        app->openView(ViewKind::FuzzyQuery);
         QMdiSubWindow* window = frame->mdiArea()->subWindowList().first();
         QVERIFY(window->isMaximized());
         window->showNormal();
@@ -535,15 +535,15 @@ private slots:
         QVERIFY(app);
         CMainFrame* frame = app->mainFrame();
         for (int i = 0; i < 10; ++i)
-            frame->runCommand(cmd::kFuzzyQuery);
+            app->openView(ViewKind::FuzzyQuery);
         frame->refreshWindowList();
         QStringList texts;
         for (QAction* item : frame->windowListActions())
             if (!item->isSeparator())
                 texts << item->text();
         QCOMPARE(texts.size(), 10);
-        QCOMPARE(texts.first(), QStringLiteral("&1 帐页模糊查询:1"));
-        QCOMPARE(texts[8], QStringLiteral("&9 帐页模糊查询:9"));
+        QCOMPARE(texts.first(), QStringLiteral("&1 模糊查询帐页:1"));
+        QCOMPARE(texts[8], QStringLiteral("&9 模糊查询帐页:9"));
         QCOMPARE(texts.last(), QStringLiteral("其他窗口..."));
         frame->closeChildren();
     }
