@@ -9,6 +9,9 @@
 #include "accountset/year_file.h"
 #include "chart/chart_import.h"
 #include "ledger/balance_tables.h"
+#include "ledger/ledger_search.h"
+#include "ledger/multi_column_ledger.h"
+#include "ledger/quantity_ledger.h"
 #include "ledger/three_column_ledger.h"
 #include "store/accounting_calendar.h"
 #include "store/database.h"
@@ -145,6 +148,38 @@ void ThreeColumnLedgerSummary(benchmark::State& state)
         benchmark::DoNotOptimize(BuildSummaryText(db, calendar, {"1001", 1, 12}));
 }
 BENCHMARK(ThreeColumnLedgerSummary)->Unit(benchmark::kMillisecond);
+
+void MultiColumnLedgerDetail(benchmark::State& state)
+{
+    Database& db = book();
+    const AccountingCalendar calendar(2026, "20260101", "20261231", "031");
+    const std::vector<LedgerColumn> columns = ledgerColumns(db, "1001");
+    for (auto _ : state)
+        benchmark::DoNotOptimize(BuildMultiColumnDetail(db, calendar, {"1001", 1, 12}, columns));
+}
+BENCHMARK(MultiColumnLedgerDetail)->Unit(benchmark::kMillisecond);
+
+void QuantityLedgerOfALeaf(benchmark::State& state)
+{
+    Database& db = book();
+    // One leaf keeps quantities for the benchmark: about 4,000 lines.
+    db.execute("UPDATE SUBT SET FZ='1',FZN='吨' WHERE trim(KNO)='1001-1'");
+    const AccountingCalendar calendar(2026, "20260101", "20261231", "031");
+    for (auto _ : state)
+        benchmark::DoNotOptimize(buildQuantityLedger(db, calendar, "1001-1", 1, 12, QuantityKind::Quantity));
+}
+BENCHMARK(QuantityLedgerOfALeaf)->Unit(benchmark::kMillisecond);
+
+void SearchByAmount(benchmark::State& state)
+{
+    Database& db = book();
+    SearchConditions conditions;
+    conditions.amount = "100";
+    conditions.amount2 = "200";
+    for (auto _ : state)
+        benchmark::DoNotOptimize(runLedgerSearch(db, 2026, conditions));
+}
+BENCHMARK(SearchByAmount)->Unit(benchmark::kMillisecond);
 
 // The whole command, as a script runs it: kszw-cli next to this program.
 void runCli(benchmark::State& state, const std::string& arguments)
