@@ -18,6 +18,7 @@ namespace {
 
 constexpr std::string_view kChildrenOfLevel =
     "SELECT trim(KNO),trim(NA),DLF,DLW FROM SUBT WHERE trim(KNO) LIKE ?1 AND CLAS=?2";
+constexpr std::string_view kUnsetSides = "SELECT count(*) FROM SUBT WHERE trim(KNO) LIKE ?1 AND CLAS=?2 AND DLF=0";
 constexpr std::string_view kDefaultSides =
     "UPDATE SUBT SET DLF=1,DLW=5 WHERE trim(KNO) LIKE ?1 AND CLAS=?2 AND DLF=0";
 constexpr std::string_view kRowsBelow = "SELECT T,CER,MRY,KNO,F,MY,MK,TT FROM P0 WHERE KNO>=?1 AND KNO<?2";
@@ -179,8 +180,12 @@ private:
 
 void setDefaultColumnSides(Database& db, std::string_view code)
 {
+    const SqlParams children = {trim(code) + "-%", static_cast<std::int64_t>(codeLevel(trim(code)) + 1)};
+    // Only a file with such children is written to: a ledger is otherwise read only.
+    if (db.queryLong(kUnsetSides, children) == 0)
+        return;
     Transaction transaction(db);
-    db.execute(kDefaultSides, {trim(code) + "-%", static_cast<std::int64_t>(codeLevel(trim(code)) + 1)});
+    db.execute(kDefaultSides, children);
     transaction.commit();
 }
 

@@ -215,12 +215,11 @@ void CKszwzb3::chooseAccount()
             endMonth = choice->endMonth;
             continue;
         }
-        const bool same = m_shown && choice->code == m_shownCode && choice->startMonth == m_shownStart
-                          && choice->endMonth == m_shownEnd;
+        // The account and span are taken and the ledger is read again, even the same one: Open
+        // is also how a bookkeeper refreshes it after new postings.
         m_code = choice->code;
         setPeriod(choice->startMonth, choice->endMonth);
-        if (!same)
-            LoadLedger();
+        LoadLedger();
         return;
     }
 }

@@ -224,6 +224,18 @@ int CKszwzb7::rowAt(const QPoint& point) const
     return -1;
 }
 
+bool CKszwzb7::event(QEvent* event)
+{
+    if (event->type() == QEvent::ShortcutOverride) {
+        auto* key = static_cast<QKeyEvent*>(event);
+        if (onlyControl(key) && key->key() == Qt::Key_W) {
+            event->accept();
+            return true;
+        }
+    }
+    return CKsFormView::event(event);
+}
+
 void CKszwzb7::keyPressEvent(QKeyEvent* event)
 {
     if (onlyControl(event) && event->key() == Qt::Key_W) {

@@ -89,6 +89,8 @@ public:
     bool IsRowAppendAllowed() override;
 
 protected:
+    // Ctrl+W is this view's 查询凭证: it is kept from the main window, where it closes a window.
+    bool event(QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
