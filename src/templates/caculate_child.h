@@ -1,0 +1,71 @@
+// CCaculateChild: the evaluator of template formulas. Over the formula language it adds the
+// #-variables of the year file (KSVAR), the voucher's year and month (pzt), the year file's name
+// (zw) and the accounting data functions over the posted voucher lines:
+//
+//   ye("K", m)          balance of subject K and its sub-subjects at the end of accounting month m,
+//                       opening balance included (debit positive, credit negative)
+//   jf("K", m1[, m2])   debit turnover of K over months m1 … m2 (one month when m2 is left out)
+//   df("K", m1[, m2])   credit turnover of K over months m1 … m2
+//   sl("K", m)          quantity balance of K at the end of month m, opening quantity included
+//   jsl("K", m1[, m2])  debit quantity turnover;  dsl("K", m1[, m2]) credit quantity turnover
+//   yd(y, m)            the last day of accounting month m as a number YYYYMMDD (y: the file's year)
+//
+// Turnovers count posted voucher lines only: opening rows (voucher number of four blanks) never.
+// A code with "-" must be quoted ("1002-1"), or it would be read as a subtraction. Month 0 in ye
+// and sl gives the opening balance. The functions of report documents ("bb", "lys", "row", "col",
+// "page" …) have no meaning over a year file and answer "函数名出错！".
+//
+// Variables: a #-name is looked up in KSVAR and its expression evaluated by a nested evaluator of
+// this kind, so variables may use data functions and other variables, at most 100 deep (a
+// variable defined by itself stops there with a message). The kind says what the value must be:
+// 数值 a number (a text result is refused), 字符 a text (a number is written as text), 自动
+// whatever the expression gives.
+#pragma once
+
+#include "common/dates.h"
+#include "formula/caculate.h"
+#include "store/accounting_calendar.h"
+
+#include <map>
+#include <string>
+
+namespace kszw {
+
+class Database;
+
+struct VariableDefinition {
+    std::string expression;
+    int type = 2; // 0 字符, 1 数值, 2 自动
+};
+
+class CCaculateChild : public CCaculate {
+public:
+    // Over the open year file; voucherDate is the date of the voucher being made (pzt, defaults).
+    CCaculateChild(Database& db, const AccountingCalendar& calendar, std::string fileName, CivilDate voucherDate);
+
+    // Reads the variables of the year file (KSVAR); evaluation before this knows none.
+    void LoadVariables();
+
+    bool GetVariable(std::string_view name, std::string& value, ValueType& type) override;
+    bool CallFunction(std::string_view name, std::string_view arguments, std::string& value, ValueType& type) override;
+    std::unique_ptr<CCaculate> Clone() const override;
+    void CopySettings(CCaculate& nested) const override;
+
+    static constexpr int kMaxVariableDepth = 100;
+
+private:
+    // Evaluates the arguments; false (with the error set) when their number is not in [least, most].
+    bool arguments(std::string_view text, size_t least, size_t most, std::vector<std::string>& values,
+                   std::vector<ValueType>& types);
+    bool subjectArgument(const std::string& value, std::string& code);
+    bool monthArgument(const std::string& value, ValueType type, int& month);
+
+    Database& m_db;
+    AccountingCalendar m_calendar;
+    std::string m_fileName;
+    CivilDate m_voucherDate;
+    std::map<std::string, VariableDefinition> m_variables;
+    int m_variableDepth = 0;
+};
+
+} // namespace kszw
