@@ -1,8 +1,12 @@
-// The #-variables that voucher template formulas may use, kept in KSVAR.
+// The #-variables that voucher template formulas may use, kept in KSVAR: the defaults of a new
+// year file, the rows the variable dialog edits, the name rule, and saving the whole table.
 #pragma once
 
 #include <array>
+#include <optional>
+#include <string>
 #include <string_view>
+#include <vector>
 
 namespace kszw {
 
@@ -22,5 +26,33 @@ inline constexpr std::array<TemplateVariable, 3> kDefaultVariables = {{
     {"#n", "pzt(0)", "凭证年", VariableType::Number},
     {"#y", "pzt(1)", "凭证月", VariableType::Number},
 }};
+
+class Database;
+
+// A row of the variable table as the dialog edits it.
+struct VariableRow {
+    std::string name;       // "#y"
+    std::string expression; // "pzt(1)"
+    std::string note;
+    VariableType type = VariableType::Automatic;
+};
+
+// The variables of the year file, in the table's order.
+std::vector<VariableRow> loadVariables(Database& db);
+
+// The name rule: "#" first, then digits and letters only, not empty after the "#".
+inline constexpr std::string_view kVariableNameRule =
+    "变量名必须是以“#”开始且由“数字、字母”构\r\r成的非空字符串！“#”必须在第一位。";
+inline constexpr std::string_view kVariableNameUsed = "该变量名已被使用！";
+// The checks of the edit dialog against the other rows of the list (editing: the row's own index,
+// so keeping its name is no clash): nothing, or the message.
+std::optional<std::string> checkVariableName(const std::vector<VariableRow>& rows, std::string_view name,
+                                             std::optional<size_t> editing);
+
+// Replaces the whole table by the rows, in one transaction.
+void saveVariables(Database& db, const std::vector<VariableRow>& rows);
+
+// The kinds as the dialog names them: 字符, 数值, 自动.
+std::string_view variableTypeName(VariableType type);
 
 } // namespace kszw

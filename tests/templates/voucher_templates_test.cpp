@@ -116,3 +116,32 @@ TEST_F(TemplatesTest, TheLineChecksComeInTheirOrderAndAModifiedLineReplacesTheOl
 
 } // namespace
 } // namespace kszw::test
+
+#include "templates/template_variables.h"
+
+namespace kszw::test {
+namespace {
+
+TEST_F(TemplatesTest, VariableNamesFollowTheirRuleAndTheTableIsRewrittenWhole)
+{
+    std::vector<VariableRow> rows = loadVariables(db);
+    ASSERT_EQ(rows.size(), 3u); // #z, #n, #y of every new file
+    EXPECT_EQ(checkVariableName(rows, "y1", std::nullopt), std::string(kVariableNameRule));
+    EXPECT_EQ(checkVariableName(rows, "#", std::nullopt), std::string(kVariableNameRule));
+    EXPECT_EQ(checkVariableName(rows, "#y-1", std::nullopt), std::string(kVariableNameRule));
+    EXPECT_FALSE(checkVariableName(rows, "#y1", std::nullopt));
+    EXPECT_EQ(checkVariableName(rows, "#y", std::nullopt), std::string(kVariableNameUsed));
+    EXPECT_FALSE(checkVariableName(rows, "#y", 2)); // the row keeps its own name
+    rows.push_back(VariableRow{"#y1", "#y*10", "十倍月份", VariableType::Number});
+    rows.erase(rows.begin());
+    saveVariables(db, rows);
+    const std::vector<VariableRow> saved = loadVariables(db);
+    ASSERT_EQ(saved.size(), 3u);
+    EXPECT_EQ(saved.back().name, "#y1");
+    EXPECT_EQ(saved.back().expression, "#y*10");
+    EXPECT_EQ(saved.back().type, VariableType::Number);
+    EXPECT_EQ(variableTypeName(VariableType::Automatic), "自动");
+}
+
+} // namespace
+} // namespace kszw::test
