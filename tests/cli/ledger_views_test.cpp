@@ -200,7 +200,7 @@ TEST(CliLedgersOfTheDemo, TheMultiColumnQuantityCurrencyAndSearchViewsShowTheDem
         EXPECT_EQ(cli("view " + file + " " + c.options + " --operator 102 2>&1", output), 1) << c.options;
         EXPECT_EQ(output, c.told) << c.options;
     }
-    for (const std::string view : {std::string("multicolumn --subject 6602 --mode detail"),
+    for (const std::string& view : {std::string("multicolumn --subject 6602 --mode detail"),
                                    std::string("quantity --subject 1403"), std::string("currency --subject 1002-3"),
                                    std::string("search --subject 6602")}) {
         const std::string pdf = dir.file("out.pdf");
@@ -211,6 +211,27 @@ TEST(CliLedgersOfTheDemo, TheMultiColumnQuantityCurrencyAndSearchViewsShowTheDem
         EXPECT_EQ(test::runCommand("pdfinfo " + shellQuote(pdf) + " >/dev/null 2>&1", output), 0) << view;
         std::remove(pdf.c_str());
     }
+}
+
+} // namespace
+} // namespace kszw
+
+namespace kszw {
+namespace {
+
+TEST_F(CliLedgers, CalcWithAFileUsesTheYearsVariablesAndDataFunctions)
+{
+    std::string output;
+    ASSERT_EQ(cli("calc --file " + file + " --operator 102 --date 20260315 'ye(\"1001\",#y)*1+#y'", output), 0)
+        << output;
+    EXPECT_EQ(output, "1382.5\n"); // 1,379.50 at the end of March, plus the month 3
+    ASSERT_EQ(cli("calc --file " + file + " --operator 102 --date 20260315 'jf(\"1001\",1,12)'", output), 0);
+    EXPECT_EQ(output, "500\n"); // the turnover leaves the opening row out
+    EXPECT_EQ(cli("calc --file " + file + " --operator 102 --date 20250315 1 2>&1", output), 1);
+    EXPECT_EQ(output, "凭证制作时间不在本年度内！\n");
+    EXPECT_EQ(cli("calc --file " + file + " --operator 101 1 2>&1", output), 1);
+    EXPECT_EQ(output, "操作员 101 没有“凭证制作”的权限！\n");
+    EXPECT_EQ(cli("calc --operator 102 1 2>/dev/null", output), 2);
 }
 
 } // namespace
