@@ -91,6 +91,16 @@ std::string accountNamePath(Database& db, std::string_view code, int limit)
     return cut;
 }
 
+std::vector<SqlParams> accountCodeRanges(const std::string& code)
+{
+    return {{code, code + "."}, {std::string(), std::string("!")}};
+}
+
+double writtenToCents(double value)
+{
+    return std::round(value * 100.0) / 100.0;
+}
+
 AccountingCalendar yearCalendar(Database& db)
 {
     KS_Dbset header(db);

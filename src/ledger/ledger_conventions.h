@@ -4,6 +4,7 @@
 #pragma once
 
 #include "store/accounting_calendar.h"
+#include "store/sql_value.h"
 
 #include <functional>
 #include <map>
@@ -39,6 +40,14 @@ std::string parentCode(std::string_view code);
 // longer than limit (GBK width), leading names are dropped and "../" put in front so that it fits.
 // A name longer than the limit on its own is cut at a whole character.
 std::string accountNamePath(Database& db, std::string_view code, int limit = 84);
+
+// The two ranges of codes that may hold an account's rows, as parameters of "KNO>=?1 AND KNO<?2":
+// its own (the code to the code followed by "." — "." comes after "-" and before the digits) and
+// the codes written with a blank in front (everything below "!"). The trimmed code then decides.
+std::vector<SqlParams> accountCodeRanges(const std::string& code);
+// A figure as the ledgers write it with two decimals and read it back. Sums of amounts kept in
+// cents never lie on a half cent, so rounding gives what "%.2lf" writes.
+double writtenToCents(double value);
 
 // The accounting calendar of the open year file (its SYSTAB header).
 AccountingCalendar yearCalendar(Database& db);

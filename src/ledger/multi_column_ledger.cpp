@@ -47,8 +47,7 @@ std::vector<Row> accountRows(Database& db, const std::string& account)
 {
     std::vector<Row> rows;
     KS_Dbset set(db);
-    const std::vector<SqlParams> ranges = {{account, account + "."}, {std::string(), std::string("!")}};
-    for (const SqlParams& range : ranges) {
+    for (const SqlParams& range : accountCodeRanges(account)) {
         for (set.open(kRowsBelow, range); !set.isEOF(); set.moveNext()) {
             Row row;
             row.code = trim(set.textAt(3));
@@ -75,11 +74,6 @@ int columnOf(const std::vector<LedgerColumn>& columns, const std::string& code)
         if (code == columns[j].code || below(code, columns[j].code))
             return static_cast<int>(j);
     return -1;
-}
-
-double written(double value)
-{
-    return std::round(value * 100.0) / 100.0;
 }
 
 std::string monthText(int month)
@@ -125,7 +119,7 @@ public:
         result.cells.push_back(text);
         for (double value : values)
             result.cells.push_back(ledgerAmount(value));
-        const double shown = written(balance);
+        const double shown = writtenToCents(balance);
         result.cells.push_back(directionWord(shown));
         result.cells.push_back(ledgerAmount(std::fabs(shown)));
         return result;
@@ -163,7 +157,7 @@ public:
         out.push_back(row(end(month), detail, "", text, values, m_balance));
         std::vector<double> year;
         for (double value : m_year)
-            year.push_back(written(value));
+            year.push_back(writtenToCents(value));
         out.push_back(row(end(month), detail, "", "本  年  累  计", year, m_balance));
     }
 

@@ -52,7 +52,7 @@ std::vector<Line> accountLines(Database& db, const std::string& code)
 {
     std::vector<Line> lines;
     KS_Dbset rows(db);
-    const std::vector<SqlParams> ranges = {{code, code + "."}, {std::string(), std::string("!")}};
+    const std::vector<SqlParams> ranges = accountCodeRanges(code);
     for (const SqlParams& range : ranges) {
         for (rows.open(kAccountRows, range); !rows.isEOF(); rows.moveNext()) {
             if (trim(rows.textAt(4)) != code)

@@ -27,12 +27,6 @@ constexpr std::string_view kSubtreeGroups =
     "SELECT KNO,TT,F,MK,sum(MY),sum(CASE CER WHEN '    ' THEN MY END),"
     "count(CASE CER WHEN '    ' THEN 1 END),count(*) FROM P0 WHERE KNO>=?1 AND KNO<?2 GROUP BY KNO,TT,F,MK";
 
-// The two ranges of codes that may hold the account's rows: its own, and the codes written with a
-// blank in front (everything below "!"), read one after the other so each keeps its index order.
-std::vector<SqlParams> subtreeRanges(const std::string& code)
-{
-    return {{code, code + "."}, {std::string(), std::string("!")}};
-}
 constexpr std::string_view kChildren = "SELECT count(*) FROM SUBT WHERE trim(KNO) LIKE ?1";
 constexpr std::string_view kOpeningCer = "    ";
 
@@ -80,7 +74,7 @@ std::vector<Line> subtreeLines(Database& db, std::string_view account)
     std::vector<Line> lines;
     const std::string code(account);
     KS_Dbset rows(db);
-    for (const SqlParams& range : subtreeRanges(code)) {
+    for (const SqlParams& range : accountCodeRanges(code)) {
         for (rows.open(kSubtreeRows, range); !rows.isEOF(); rows.moveNext()) {
             if (!inSubtree(trim(rows.textAt(4)), code))
                 continue;
@@ -103,13 +97,6 @@ std::vector<Line> subtreeLines(Database& db, std::string_view account)
         }
     }
     return lines;
-}
-
-// A balance as the ledger writes it with two decimals and reads it back: what the cells show.
-// Sums of amounts kept in cents never lie on a half cent, so rounding gives what "%.2lf" writes.
-double written(double value)
-{
-    return std::round(value * 100.0) / 100.0;
 }
 
 std::string dateOf(const AccountingCalendar& calendar, int month, bool last)
@@ -135,7 +122,7 @@ LedgerRow gridRow(const std::string& date, bool detail, std::string number, std:
     row.cells[3] = std::move(text);
     row.cells[4] = ledgerAmount(debit);
     row.cells[5] = ledgerAmount(credit);
-    const double shown = written(balance);
+    const double shown = writtenToCents(balance);
     row.cells[6] = directionWord(shown);
     row.cells[7] = ledgerAmount(std::fabs(shown));
     return row;
@@ -163,7 +150,7 @@ std::vector<LedgerRow> BuildSummaryText(Database& db, const AccountingCalendar& 
     };
     std::vector<Month> months;
     KS_Dbset groups(db);
-    for (const SqlParams& range : subtreeRanges(span.code)) {
+    for (const SqlParams& range : accountCodeRanges(span.code)) {
         for (groups.open(kSubtreeGroups, range); !groups.isEOF(); groups.moveNext()) {
             if (groups.textAt(3) != "4" || !inSubtree(trim(groups.textAt(0)), span.code))
                 continue;
@@ -216,7 +203,8 @@ std::vector<LedgerRow> BuildSummaryText(Database& db, const AccountingCalendar& 
         rows.push_back(gridRow(end, false, "", "本  月  合  计", month.debit, month.credit, balance));
         yearDebit += month.debit;
         yearCredit += month.credit;
-        rows.push_back(gridRow(end, false, "", "本  年  累  计", written(yearDebit), written(yearCredit), balance));
+        rows.push_back(gridRow(end, false, "", "本  年  累  计", writtenToCents(yearDebit),
+                               writtenToCents(yearCredit), balance));
     }
     return rows;
 }
@@ -277,8 +265,10 @@ std::vector<LedgerRow> BuildDetailText(Database& db, const AccountingCalendar& c
         yearDebit += monthDebit;
         yearCredit += monthCredit;
         const std::string end = dateOf(calendar, month, true);
-        rows.push_back(gridRow(end, true, "", "本  月  合  计", written(monthDebit), written(monthCredit), balance));
-        rows.push_back(gridRow(end, true, "", "本  年  累  计", written(yearDebit), written(yearCredit), balance));
+        rows.push_back(gridRow(end, true, "", "本  月  合  计", writtenToCents(monthDebit),
+                               writtenToCents(monthCredit), balance));
+        rows.push_back(gridRow(end, true, "", "本  年  累  计", writtenToCents(yearDebit),
+                               writtenToCents(yearCredit), balance));
     };
     for (size_t i = 0; i < span_lines.size(); ++i) {
         const Line& line = *span_lines[i];
