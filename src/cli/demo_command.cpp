@@ -17,6 +17,7 @@
 #include "session/rights.h"
 #include "session/user_settings.h"
 #include "store/accounting_calendar.h"
+#include "templates/voucher_templates.h"
 #include "voucher/month_close.h"
 #include "voucher/voucher_import.h"
 #include "voucher/voucher_review.h"
@@ -269,6 +270,47 @@ std::string demoVouchers(int year, const CivilDate& today)
     return csv;
 }
 
+// Two templates a bookkeeper keeps for every month end. 计提折旧: the month's depreciation at
+// 0.66% of the fixed assets held at the end of the month before, shared between the workshop and
+// the office. 结转费用: the expense balances at the end of the voucher's month carried to 本年利润.
+struct DemoTemplate {
+    const char* name;
+    std::vector<TemplateLine> lines;
+};
+
+const std::vector<DemoTemplate>& demoTemplates()
+{
+    static const std::vector<DemoTemplate> templates = {
+        {"计提折旧",
+         {{1, "计提折旧", "5101", 1, "ye(\"1601\",#y-1)*0.005"},
+          {2, "计提折旧", "6602-4", 1, "ye(\"1601\",#y-1)*0.0016"},
+          {3, "计提折旧", "1602", -1, "ye(\"1601\",#y-1)*0.0066"}}},
+        {"结转费用",
+         {{1, "结转本月费用", "4103", 1, "ye(\"6401\",#y)+ye(\"6602\",#y)+ye(\"6603\",#y)"},
+          {2, "结转主营业务成本", "6401", -1, "ye(\"6401\",#y)"},
+          {3, "结转办公费", "6602-1", -1, "ye(\"6602-1\",#y)"},
+          {4, "结转差旅费", "6602-2", -1, "ye(\"6602-2\",#y)"},
+          {5, "结转工资", "6602-3", -1, "ye(\"6602-3\",#y)"},
+          {6, "结转折旧费", "6602-4", -1, "ye(\"6602-4\",#y)"},
+          {7, "结转财务费用", "6603", -1, "ye(\"6603\",#y)"}}},
+    };
+    return templates;
+}
+
+bool demoTemplatesStored(Database& db)
+{
+    int number = 0;
+    for (const DemoTemplate& demo : demoTemplates()) {
+        ++number;
+        if (auto refusal = addTemplate(db, std::to_string(number), demo.name))
+            return fail("分录模板", refusal->message);
+        for (const TemplateLine& line : demo.lines)
+            if (auto refusal = saveTemplateLine(db, number, line, std::nullopt))
+                return fail("分录模板", refusal->message);
+    }
+    return true;
+}
+
 // The bookkeeper's part: the chart, the opening balances and the vouchers.
 bool bookkeeping(const std::string& file, Prompt& prompt)
 {
@@ -297,7 +339,7 @@ bool bookkeeping(const std::string& file, Prompt& prompt)
     const VoucherImportResult vouchers = importVouchers(keeper, clock, demoVouchers(keeper.year(), clock.today()));
     if (!vouchers.ok)
         return fail("记帐凭证", vouchers.refusals.empty() ? std::string() : vouchers.refusals.front().text());
-    return true;
+    return demoTemplatesStored(keeper.db());
 }
 
 // The reviewer's part. 103 reviews every voucher up to the month before the last month with

@@ -3,6 +3,7 @@
 
 #include "common/dates.h"
 #include "common/text.h"
+#include "formula/format_number.h"
 #include "store/database.h"
 #include "templates/caculate_child.h"
 
@@ -14,10 +15,10 @@ namespace {
 
 constexpr std::string_view kSubjectExists = "SELECT count(*) FROM SUBT WHERE trim(KNO)=?1";
 
-// Half away from zero at two decimals.
+// The amount as the voucher shows it: two decimals, half away from zero on the exact value.
 double roundToCents(double value)
 {
-    return std::round(value * 100.0) / 100.0;
+    return ReadNumber(RemoveGroupCommas(FormatNumber(value, 0, 2, 2)));
 }
 
 } // namespace

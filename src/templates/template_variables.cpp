@@ -47,6 +47,11 @@ std::optional<std::string> checkVariableName(const std::vector<VariableRow>& row
     return std::nullopt;
 }
 
+std::string deleteVariableQuestion(std::string_view name)
+{
+    return "删除变量“" + std::string(name) + "”吗？";
+}
+
 void saveVariables(Database& db, const std::vector<VariableRow>& rows)
 {
     Transaction transaction(db);

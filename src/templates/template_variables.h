@@ -49,6 +49,13 @@ inline constexpr std::string_view kVariableNameUsed = "该变量名已被使用�
 std::optional<std::string> checkVariableName(const std::vector<VariableRow>& rows, std::string_view name,
                                              std::optional<size_t> editing);
 
+// A variable without an expression could never be evaluated.
+inline constexpr std::string_view kVariableExpressionEmpty = "变量值不能为空，请重输！";
+// Asked before the list dialog is left with changes unsaved.
+inline constexpr std::string_view kDiscardVariableChanges = "放弃对变量表所做的修改吗？";
+// Asked before a variable is taken out of the list.
+std::string deleteVariableQuestion(std::string_view name);
+
 // Replaces the whole table by the rows, in one transaction.
 void saveVariables(Database& db, const std::vector<VariableRow>& rows);
 

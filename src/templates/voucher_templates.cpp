@@ -27,6 +27,7 @@ constexpr std::string_view kInsertLine =
     "INSERT INTO AUTCER(N,RN,MRY,KNO,F,FML) VALUES(?1,?2,?3,?4,?5,trim(?6))";
 constexpr std::string_view kDeleteLine = "DELETE FROM AUTCER WHERE N=?1 AND RN=?2";
 constexpr std::string_view kSubSubjects = "SELECT count(*) FROM SUBT WHERE trim(KNO) LIKE ?1";
+constexpr std::string_view kSubjectExists = "SELECT count(*) FROM SUBT WHERE trim(KNO)=?1";
 
 // The number as typed: nothing when it is not a whole number from 1 up.
 std::optional<int> templateNumber(std::string_view text)
@@ -141,6 +142,9 @@ std::optional<LineRefusal> checkTemplateLine(Database& db, int templateNumber, c
     // A template line posts to a leaf, as a voucher line does.
     if (db.queryLong(kSubSubjects, {subject + "-%"}) > 0)
         return LineRefusal{"科目“" + subject + "”不是最低明细科目，请重输!", 2};
+    // A mistyped code would otherwise only be found when a voucher is generated.
+    if (db.queryLong(kSubjectExists, {subject}) == 0)
+        return LineRefusal{"科目“" + subject + "”不存在，请重输!", 2};
     if (trimWhitespace(line.summary).empty())
         return LineRefusal{"摘要不能为空，请重输!", 1};
     if (gbkLength(trimRight(line.summary)) > 40)
@@ -157,6 +161,10 @@ std::optional<LineRefusal> saveTemplateLine(Database& db, int templateNumber, co
                                             std::optional<int> oldNumber)
 {
     Transaction transaction(db);
+    // Another copy may have deleted or renumbered the template meanwhile: a line without its
+    // template would be taken over by the next template given that number.
+    if (db.queryLong(kCountNumber, {static_cast<std::int64_t>(templateNumber)}) == 0)
+        return LineRefusal{"序号为“" + std::to_string(templateNumber) + "”的分录模板已不存在！", 0};
     if (std::optional<LineRefusal> refusal = checkTemplateLine(db, templateNumber, line, oldNumber))
         return refusal;
     if (oldNumber)
@@ -166,6 +174,16 @@ std::optional<LineRefusal> saveTemplateLine(Database& db, int templateNumber, co
                              static_cast<std::int64_t>(line.direction), line.formula});
     transaction.commit();
     return std::nullopt;
+}
+
+std::string deleteEmptyTemplateQuestion(int number)
+{
+    return "真的要删除序号为“" + std::to_string(number) + "”的分录模板吗？";
+}
+
+std::string deleteLineQuestion(int lineNumber)
+{
+    return "真的要删除序号为“" + std::to_string(lineNumber) + "”的分录吗？";
 }
 
 void deleteTemplateLine(Database& db, int templateNumber, int lineNumber)

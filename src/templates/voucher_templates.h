@@ -26,7 +26,8 @@ std::string templateListLine(const TemplateEntry& entry);
 inline constexpr std::string_view kNoTemplates = "未定义凭证分录模板！";
 inline constexpr std::string_view kNoTemplateLines = "此模板未定义凭证分录行！";
 inline constexpr std::string_view kNoTemplateDirectory = "本年度尚未定义模板目录!";
-inline constexpr std::string_view kNothingToDelete = "对不起，没有选择删除对象!";
+// Delete pressed with no template or line chosen.
+inline constexpr std::string_view kNoTemplateToDelete = "对不起，没有选择删除对象!";
 
 // A refusal of the directory dialog: the message and the field to return to (0 number, 1 name).
 struct TemplateRefusal {
@@ -44,6 +45,8 @@ std::optional<TemplateRefusal> modifyTemplate(Database& db, int oldNumber, std::
 int templateLineCount(Database& db, int number);
 // "序号为“3”的分录模板已定义，决定删除吗？"
 std::string deleteTemplateQuestion(int number);
+// Asked before a template without lines is deleted.
+std::string deleteEmptyTemplateQuestion(int number);
 // Deletes the template's lines and its directory row.
 void deleteTemplate(Database& db, int number);
 
@@ -71,6 +74,8 @@ std::optional<LineRefusal> checkTemplateLine(Database& db, int templateNumber, c
 // insert) in one transaction.
 std::optional<LineRefusal> saveTemplateLine(Database& db, int templateNumber, const TemplateLine& line,
                                             std::optional<int> oldNumber);
+// Asked before a line is deleted.
+std::string deleteLineQuestion(int lineNumber);
 void deleteTemplateLine(Database& db, int templateNumber, int lineNumber);
 
 } // namespace kszw

@@ -2,14 +2,20 @@
 #include "chart/opening_balances.h"
 #include "chart/subjects.h"
 #include "common/prompt.h"
+#include "formula/format_number.h"
+#include "ledger/ledger_conventions.h"
+#include "ledger/three_column_ledger.h"
 #include "session/kszw_env.h"
 #include "session/user_settings.h"
 #include "store/database.h"
 #include "support/temp_dir.h"
+#include "templates/caculate_child.h"
+#include "templates/template_generation.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 
 namespace kszw {
 namespace {
@@ -61,6 +67,32 @@ TEST(CliDemo, MakesABalancedSetWithAReviewerAndAChart)
     EXPECT_EQ(db.queryLong("SELECT count(*) FROM P0 WHERE RN>0 AND trim(KNO) NOT IN (SELECT trim(KNO) FROM SUBT)"), 0);
     EXPECT_NEAR(db.queryDouble("SELECT sum(F*MY) FROM P0 WHERE RN>0").value(), 0.0, 0.001);
     EXPECT_GT(db.queryLong("SELECT count(*) FROM P0 WHERE trim(KNO)='1403' AND RN>0 AND NU>0"), 10);
+
+    // The two month-end templates: depreciation of March from the fixed assets at the end of
+    // February, and the expenses carried over, each balancing.
+    const AccountingCalendar calendar = yearCalendar(db);
+    ASSERT_EQ(listTemplates(db).size(), 2u);
+    EXPECT_EQ(templateListLine(listTemplates(db)[0]), "1       计提折旧");
+    TemplateRun depreciation(db, calendar, "2026.ksk", "20260331");
+    ASSERT_FALSE(depreciation.start(1));
+    depreciation.runAll();
+    ASSERT_FALSE(depreciation.hasFailures());
+    EXPECT_DOUBLE_EQ(depreciation.debitTotal(), 3300.0);
+    EXPECT_DOUBLE_EQ(depreciation.creditTotal(), 3300.0);
+    TemplateRun transfer(db, calendar, "2026.ksk", "20260331");
+    ASSERT_FALSE(transfer.start(2));
+    transfer.runAll();
+    ASSERT_FALSE(transfer.hasFailures());
+    EXPECT_GT(transfer.debitTotal(), 0.0);
+    EXPECT_NEAR(transfer.debitTotal(), transfer.creditTotal(), 0.001);
+    // A data function gives what the ledger shows: 应收账款 at the end of March.
+    CCaculateChild evaluator(db, calendar, "2026.ksk", CivilDate{2026, 3, 31});
+    double balance = 0;
+    ASSERT_TRUE(evaluator.CalcNumber(balance, "ye(\"1122\",3)"));
+    const std::vector<LedgerRow> rows = BuildDetailText(db, calendar, {"1122", 3, 3});
+    EXPECT_EQ(rows.back().cells[7], FormatNumber(std::fabs(balance), 0, 2, 2));
+    EXPECT_EQ(rows.back().cells[6], balance >= 0 ? "借" : "贷");
+
     // A second demo into the same folder is refused: it is an account set already.
     EXPECT_EQ(test::runCommand(shellQuote(KSZW_CLI_PATH) + " demo " + shellQuote(dir.file("demo")) + " 2>&1", output), 1);
     EXPECT_EQ(output, "该路径已被岚屿穗用户使用！\n");

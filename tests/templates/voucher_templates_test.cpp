@@ -94,6 +94,7 @@ TEST_F(TemplatesTest, TheLineChecksComeInTheirOrderAndAModifiedLineReplacesTheOl
         {line(2, "", 1, " ", ""), "取数公式不能为空，请重输!", 4},
         {line(2, "", 1, "100", ""), "科目代码不能为空，请重输!", 2},
         {line(2, "6602", 1, "100", ""), "科目“6602”不是最低明细科目，请重输!", 2},
+        {line(2, "6699", 1, "100", ""), "科目“6699”不存在，请重输!", 2},
         {line(2, "6602-1", 1, "100", ""), "摘要不能为空，请重输!", 1},
         {line(1, "6602-1"), "该序号已存在，请重输！", 0},
     };
@@ -112,6 +113,14 @@ TEST_F(TemplatesTest, TheLineChecksComeInTheirOrderAndAModifiedLineReplacesTheOl
     EXPECT_EQ(lines[0].formula, "#y*10");
     deleteTemplateLine(db, 1, 5);
     EXPECT_TRUE(templateLines(db, 1).empty());
+
+    // A template deleted by another copy takes no more lines: none are left behind for the next
+    // template of that number.
+    deleteTemplate(db, 1);
+    const std::optional<LineRefusal> gone = saveTemplateLine(db, 1, line(1, "5101"), std::nullopt);
+    ASSERT_TRUE(gone);
+    EXPECT_EQ(gone->message, "序号为“1”的分录模板已不存在！");
+    EXPECT_EQ(db.queryLong("SELECT count(*) FROM AUTCER"), 0);
 }
 
 } // namespace

@@ -42,11 +42,16 @@
 #include "session/user_settings.h"
 #include "store/database_error.h"
 #include "store/error_messages.h"
+#include "templates/ui/template_directory_dialog.h"
+#include "templates/ui/template_generation_dialog.h"
+#include "templates/ui/template_lines_dialog.h"
+#include "templates/ui/variable_dialogs.h"
 #include "voucher/ui/month_close_dialog.h"
 #include "voucher/ui/review_select_dialog.h"
 #include "voucher/ui/voucher_class_dialogs.h"
 #include "voucher/ui/voucher_display_view.h"
 #include "voucher/ui/voucher_entry_frame.h"
+#include "voucher/ui/voucher_entry_view.h"
 #include "voucher/ui/voucher_select_dialog.h"
 #include "voucher/ui/voucher_summary_view.h"
 
@@ -195,6 +200,8 @@ QWidget* CKszwAppBase::createView(ViewKind kind, CommandTarget*& target)
         // The window's frame owns its voucher record; the view keeps its own print settings.
         auto* frame = new CKszwpzFrm(m_env, m_prompt, m_clock);
         connect(frame, &CKszwpzFrm::commandRequested, m_frame.get(), &CMainFrame::runCommand);
+        frame->view()->setTemplateGenerator(
+            [this](CKszwpz& view) { generateFromTemplate(view, m_prompt, m_env.filePath()); });
         target = frame;
         return frame;
     }
@@ -517,11 +524,9 @@ bool CKszwApp::onCommand(int id)
     case cmd::kVoucherClasses:
         CVoucherClassListDlg::openClasses(env().db(), prompt(), mainFrame());
         return true;
-    case cmd::kTemplateDirectory:
-    case cmd::kTemplateEntries:
-    case cmd::kTemplateVariables:
-        notYetAvailable(id);
-        return true;
+    case cmd::kTemplateDirectory: CTemplateDirectoryDlg::openDirectory(env().db(), prompt(), mainFrame()); return true;
+    case cmd::kTemplateEntries: CTemplateLinesDlg::openLines(env().db(), prompt(), mainFrame()); return true;
+    case cmd::kTemplateVariables: CVariableTableDlg::openVariables(env().db(), prompt(), mainFrame()); return true;
     default:
         return CKszwAppBooks::onCommand(id);
     }

@@ -796,6 +796,8 @@ void CKszwpz::insertLinesAtCurrentRow(const std::vector<VoucherLine>& lines)
 
 void CKszwpz::runTemplateCommand()
 {
+    // The generation reads the head's date: what is being typed there counts.
+    commitTyping();
     if (m_templateGenerator)
         m_templateGenerator(*this);
 }

@@ -22,6 +22,8 @@
 #include <QPushButton>
 #include <QStatusBar>
 #include <QTemporaryDir>
+#include "formview/ui/modal_closer.h"
+
 #include <QtTest>
 
 using namespace kszw;
@@ -213,14 +215,23 @@ private slots:
         QTRY_COMPARE(frame->childCount(), 2);
     }
 
-    void aCommandWithoutItsDialogSaysSoPlainly()
+    // The template commands open their dialogs; the lines need a template first.
+    void theTemplateCommandsOpenTheirDialogs()
     {
         auto app = loggedIn(QStringLiteral("102"));
         QVERIFY(app);
-        app->mainFrame()->runCommand(cmd::kTemplateDirectory);
-        QCOMPARE(QString::fromStdString(m_prompt.last()),
-                 QStringLiteral("“分录模板目录定义”功能尚未完成，本版本暂不能使用。"));
-        QCOMPARE(m_prompt.entries().back().caption, std::string("分录模板目录定义"));
+        QStringList opened;
+        for (int id : {cmd::kTemplateDirectory, cmd::kTemplateVariables}) {
+            ModalCloser closer;
+            app->mainFrame()->runCommand(id);
+            opened << closer.classNames();
+        }
+        QCOMPARE(opened, QStringList({"kszw::CTemplateDirectoryDlg", "kszw::CVariableTableDlg"}));
+        m_prompt.clear();
+        ModalCloser closer;
+        app->mainFrame()->runCommand(cmd::kTemplateEntries);
+        QCOMPARE(m_prompt.last(), std::string("本年度尚未定义模板目录!"));
+        QVERIFY(closer.seen().empty());
         QCOMPARE(app->mainFrame()->childCount(), 0);
     }
 
