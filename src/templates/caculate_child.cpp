@@ -8,6 +8,7 @@
 
 #include <cmath>
 #include <cstdlib>
+#include <functional>
 
 namespace kszw {
 
@@ -49,6 +50,7 @@ void CCaculateChild::CopySettings(CCaculate& nested) const
     if (auto* child = dynamic_cast<CCaculateChild*>(&nested)) {
         child->m_variables = m_variables;
         child->m_variableDepth = m_variableDepth;
+        child->m_defaultsChecked = m_defaultsChecked;
         child->SetClock(GetClock());
     }
 }
@@ -64,9 +66,14 @@ bool CCaculateChild::GetVariable(std::string_view name, std::string& value, Valu
         SetErrorText("变量“" + std::string(name) + "”的定义嵌套超过100层！");
         return false;
     }
-    ++m_variableDepth; // the nested evaluator starts one level deeper
+    // The nested evaluator starts one level deeper; the level is given back even when reading
+    // the year file fails on the way.
+    struct Level {
+        int& depth;
+        explicit Level(int& d) : depth(++d) {}
+        ~Level() { --depth; }
+    } level(m_variableDepth);
     const bool evaluated = EvaluateNested(found->second.expression, value, type);
-    --m_variableDepth;
     if (!evaluated)
         return false;
     switch (found->second.type) {
@@ -140,6 +147,43 @@ bool CCaculateChild::monthArgument(const std::string& value, ValueType type, int
     return true;
 }
 
+bool CCaculateChild::checkDefaults()
+{
+    if (m_defaultsChecked)
+        return true;
+    // Evaluating the defaults may itself call data functions: they run on the defaults as they stand.
+    m_defaultsChecked = true;
+    auto fileMatches = [this](const std::string& value) {
+        std::string name = trim(value);
+        const size_t slash = name.find_last_of("/\\");
+        if (slash != std::string::npos)
+            name = name.substr(slash + 1);
+        return name.empty() || toLowerAscii(name) == toLowerAscii(m_fileName);
+    };
+    const struct {
+        const char* name;
+        std::function<bool(const std::string&)> usable;
+        std::string_view message;
+    } defaults[] = {
+        {"#z", fileMatches, "默认帐务文件名出错！"},
+        {"#d", [](const std::string& value) { return trim(value).empty() || toLowerAscii(trim(value)) == "p0"; },
+         "默认表名出错！"},
+    };
+    for (const auto& entry : defaults) {
+        if (!m_variables.count(entry.name))
+            continue;
+        std::string value;
+        ValueType type = ValueType::String;
+        if (!GetVariable(entry.name, value, type) || type != ValueType::String || !entry.usable(value)) {
+            m_defaultsChecked = false;
+            SetError(0);
+            SetErrorText(entry.message);
+            return false;
+        }
+    }
+    return true;
+}
+
 bool CCaculateChild::CallFunction(std::string_view name, std::string_view argumentText, std::string& value,
                                   ValueType& type)
 {
@@ -188,7 +232,7 @@ bool CCaculateChild::CallFunction(std::string_view name, std::string_view argume
     const bool turnover = function == "jf" || function == "df" || function == "jsl" || function == "dsl";
     if (!balance && !turnover)
         return CCaculate::CallFunction(name, argumentText, value, type);
-    if (!arguments(argumentText, 2, balance ? 2 : 3, args, types))
+    if (!checkDefaults() || !arguments(argumentText, 2, balance ? 2 : 3, args, types))
         return false;
     std::string code;
     int first = 0;
@@ -197,6 +241,10 @@ bool CCaculateChild::CallFunction(std::string_view name, std::string_view argume
     int last = first;
     if (args.size() == 3 && !monthArgument(args[2], types[2], last))
         return false;
+    if (last < first) {
+        SetErrorText("月份参数出错，起始月份不能大于终止月份！");
+        return false;
+    }
     const bool quantity = function == "sl" || function == "jsl" || function == "dsl";
     const std::string field = quantity ? "NU" : "MY";
     std::string sql;

@@ -15,6 +15,10 @@
 // and sl gives the opening balance. The functions of report documents ("bb", "lys", "row", "col",
 // "page" …) have no meaning over a year file and answer "函数名出错！".
 //
+// Before the first data function, "#z" and "#d" are evaluated when the year file defines them:
+// #z must name the open year file (or be empty, "默认帐务文件名出错！" otherwise) and #d the table
+// of voucher lines P0 (or be empty, "默认表名出错！" otherwise); the data always come from them.
+//
 // Variables: a #-name is looked up in KSVAR and its expression evaluated by a nested evaluator of
 // this kind, so variables may use data functions and other variables, at most 100 deep (a
 // variable defined by itself stops there with a message). The kind says what the value must be:
@@ -59,6 +63,9 @@ private:
                    std::vector<ValueType>& types);
     bool subjectArgument(const std::string& value, std::string& code);
     bool monthArgument(const std::string& value, ValueType type, int& month);
+    // The defaults the data functions read: #z the year file (its name, or empty), #d the table of
+    // posted lines (P0, or empty). Variables not defined keep the defaults.
+    bool checkDefaults();
 
     Database& m_db;
     AccountingCalendar m_calendar;
@@ -66,6 +73,7 @@ private:
     CivilDate m_voucherDate;
     std::map<std::string, VariableDefinition> m_variables;
     int m_variableDepth = 0;
+    bool m_defaultsChecked = false;
 };
 
 } // namespace kszw

@@ -5,6 +5,8 @@
 #include "common/text.h"
 #include "formula/format_number.h"
 #include "store/database.h"
+#include "store/database_error.h"
+#include "store/error_messages.h"
 #include "templates/caculate_child.h"
 
 #include <cmath>
@@ -58,7 +60,15 @@ bool TemplateRun::step()
         return false;
     const TemplateLine& line = m_pending[m_next++];
     double result = 0;
-    if (!m_evaluator->CalcNumber(result, line.formula)) {
+    bool calculated = false;
+    try {
+        calculated = m_evaluator->CalcNumber(result, line.formula);
+    } catch (const DatabaseError& error) {
+        // The line's data could not be read: it fails like a formula error, never silently.
+        m_results.push_back(GeneratedLine{line, 0, true, userMessage(error, m_db.path())});
+        return true;
+    }
+    if (!calculated) {
         int code = 0, position = 0;
         std::string message;
         m_evaluator->GetError(code, message, position);

@@ -73,12 +73,47 @@ TEST_F(CaculateChildTest, TheVoucherDateAndTheFileName)
 TEST_F(CaculateChildTest, VariablesNestUpToALimitAndKeepTheirKind)
 {
     db.execute("INSERT INTO KSVAR(SVAR,SEXP,SNOTE,NTYPE) VALUES('#a','#a+1','',2),('#b','#y*10','',1),"
-               "('#c','\"x\"','',1),('#d','12','',0)");
+               "('#c','\"x\"','',1),('#f','12','',0)");
     EXPECT_EQ(evaluate("#b+1"), "31.000000");
     EXPECT_EQ(evaluate("#a"), "error: 变量“#a”的定义嵌套超过100层！");
     EXPECT_EQ(evaluate("#c"), "error: 数据类型不匹配！");
-    EXPECT_EQ(evaluate("#d+\"x\""), "12x");
+    EXPECT_EQ(evaluate("#f+\"x\""), "12x");
     EXPECT_EQ(evaluate("#e"), "error: 变量名出错！");
+}
+
+TEST_F(CaculateChildTest, AHundredVariablesDeepIsTheLimit)
+{
+    // #v1 = #v2+1 … #v100 = 1: a chain of a hundred evaluates; one more link is refused.
+    for (int i = 1; i <= 100; ++i)
+        db.execute("INSERT INTO KSVAR(SVAR,SEXP,SNOTE,NTYPE) VALUES(?1,?2,'',2)",
+                   {"#v" + std::to_string(i), i < 100 ? "#v" + std::to_string(i + 1) + "+1" : std::string("1")});
+    EXPECT_EQ(evaluate("#v1"), "100.000000");
+    db.execute("INSERT INTO KSVAR(SVAR,SEXP,SNOTE,NTYPE) VALUES('#v0','#v1+1','',2)");
+    EXPECT_EQ(evaluate("#v0"), "error: 变量“#v100”的定义嵌套超过100层！");
+}
+
+TEST_F(CaculateChildTest, TheDefaultFileAndTableMustBeTheOpenOnes)
+{
+    const struct {
+        const char* z;
+        const char* d;
+        const char* result;
+    } cases[] = {
+        {"zw()", "\"P0\"", "1150.000000"},
+        {"\"/books/2026.KSK\"", "\"\"", "1150.000000"},
+        {"\"2025.ksk\"", "\"P0\"", "error: 默认帐务文件名出错！"},
+        {"zw()", "\"P9\"", "error: 默认表名出错！"},
+        {"zw()", "jf(\"1001\",1)", "error: 默认表名出错！"},
+    };
+    for (const auto& c : cases) {
+        db.execute("DELETE FROM KSVAR WHERE SVAR IN ('#z','#d')");
+        db.execute("INSERT INTO KSVAR(SVAR,SEXP,SNOTE,NTYPE) VALUES('#z',?1,'',0),('#d',?2,'',0)", {c.z, c.d});
+        EXPECT_EQ(evaluate("ye(\"1001\",1)"), c.result) << c.z << " " << c.d;
+    }
+    // Without data functions the defaults are not read.
+    EXPECT_EQ(evaluate("#y+1"), "4.000000");
+    db.execute("DELETE FROM KSVAR WHERE SVAR IN ('#z','#d')");
+    EXPECT_EQ(evaluate("jf(\"1001\",3,1)"), "error: 月份参数出错，起始月份不能大于终止月份！");
 }
 
 TEST_F(CaculateChildTest, TheDataFunctionsAgreeWithTheLedger)

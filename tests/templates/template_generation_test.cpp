@@ -92,5 +92,27 @@ TEST_F(GenerationTest, EveryZeroGivesNothingAndAFailedLineNeverReachesTheVoucher
     EXPECT_DOUBLE_EQ(failing.keptLines()[0].amount, 5.0);
 }
 
+TEST_F(GenerationTest, ALineWhoseDataCannotBeReadFailsAndTheRunGoesOn)
+{
+    add(1, "5101", 1, "ye(\"6602\",#y)+1");
+    add(2, "1602", -1, "2");
+    TemplateRun broken = run();
+    ASSERT_FALSE(broken.start(1));
+    db.execute("ALTER TABLE P0 RENAME TO P0_AWAY");
+    broken.runAll();
+    ASSERT_EQ(broken.results().size(), 2u);
+    EXPECT_TRUE(broken.results()[0].failed);
+    EXPECT_FALSE(broken.results()[0].error.empty());
+    EXPECT_TRUE(broken.hasFailures());
+    ASSERT_EQ(broken.keptLines().size(), 1u);
+    EXPECT_DOUBLE_EQ(broken.creditTotal(), 2.0);
+    // The variables' nesting was given back: the next run reads #y as ever.
+    db.execute("ALTER TABLE P0_AWAY RENAME TO P0");
+    TemplateRun again = run();
+    ASSERT_FALSE(again.start(1));
+    again.runAll();
+    EXPECT_FALSE(again.hasFailures());
+}
+
 } // namespace
 } // namespace kszw::test

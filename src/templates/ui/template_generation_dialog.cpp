@@ -280,7 +280,8 @@ void generateFromTemplate(CKszwpz& view, Prompt& prompt, const std::string& file
             RemoveGroupCommas(FormatNumber(kept.amount, 0, 2, 2));
         lines.push_back(std::move(line));
     }
-    view.insertLinesAtCurrentRow(lines);
+    if (const int refused = view.insertLinesAtCurrentRow(lines); refused > 0)
+        prompt.warn("有" + std::to_string(refused) + "项生成的内容不符合凭证的输入要求，未能填入，请检查凭证！");
 }
 
 } // namespace kszw

@@ -757,10 +757,11 @@ void CKszwpz::generateNumber(int mode)
     }
 }
 
-void CKszwpz::insertLinesAtCurrentRow(const std::vector<VoucherLine>& lines)
+int CKszwpz::insertLinesAtCurrentRow(const std::vector<VoucherLine>& lines)
 {
     if (lines.empty())
-        return;
+        return 0;
+    int refused = 0;
     commitTyping();
     const int at = currentCell().area == area::kText ? std::clamp(currentCell().row, 0, m_voucher.lineCount())
                                                      : m_voucher.lineCount() - 1;
@@ -768,13 +769,17 @@ void CKszwpz::insertLinesAtCurrentRow(const std::vector<VoucherLine>& lines)
         m_voucher.insertLines(at, static_cast<int>(lines.size()));
         applyRowCount();
         // Each value is typed into its empty cell: refused values stay out, the rules run.
-        auto put = [this](int row, Column role, const std::string& value) {
+        auto put = [this, &refused](int row, Column role, const std::string& value) {
             const int col = columnOf(role);
-            if (col < 0 || value.empty() || !CanEditCell(row, col, area::kText))
+            if (col < 0 || value.empty() || !CanEditCell(row, col, area::kText)) {
+                refused += value.empty() ? 0 : 1;
                 return;
+            }
             const CellInfo info = GetCellInfo(row, col, area::kText, false);
-            if (!CheckInput(value, "", 0, info.spec, info.maxLength, info.extra))
+            if (!CheckInput(value, "", 0, info.spec, info.maxLength, info.extra)) {
+                ++refused;
                 return;
+            }
             SetCellValue(row, col, area::kText, value);
             OnCellChanged(row, col, area::kText, value);
         };
@@ -792,6 +797,7 @@ void CKszwpz::insertLinesAtCurrentRow(const std::vector<VoucherLine>& lines)
     });
     setModified(true);
     placeCaret(at, 0, area::kText);
+    return refused;
 }
 
 void CKszwpz::runTemplateCommand()

@@ -62,8 +62,9 @@ public:
     // Whether the window may close: the save question decides; false for 2 and 4.
     bool queryClose();
     // Inserts lines at the current row as if their cells were typed (summary, subject, and the
-    // debit or the credit); the caret stays on the current row.
-    void insertLinesAtCurrentRow(const std::vector<VoucherLine>& lines);
+    // debit or the credit); the caret stays on the current row. Returns how many values the cells
+    // refused (a summary with a character the column does not take, an amount too large).
+    int insertLinesAtCurrentRow(const std::vector<VoucherLine>& lines);
     // What 利用凭证分录模板生成凭证 (32845) runs; without it the command tells it is not available.
     void setTemplateGenerator(std::function<void(CKszwpz&)> generator) { m_templateGenerator = std::move(generator); }
 

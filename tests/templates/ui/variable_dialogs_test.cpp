@@ -253,19 +253,19 @@ private slots:
         QString title;
         dialog.runEditDialog = [&](CVariableEditDlg& edit) {
             title = edit.windowTitle();
-            return typeAndConfirm("#d", "  jf(\"1602\",#y)  ", 1, "本月折旧")(edit);
+            return typeAndConfirm("#zj", "  jf(\"1602\",#y)  ", 1, "本月折旧")(edit);
         };
         QTest::mouseClick(dialog.addButton(), Qt::LeftButton);
         QCOMPARE(title, QStringLiteral("新增公式"));
-        QCOMPARE(listLines(dialog.variableList()), kDefaultLines + QStringList{"#d|jf(\"1602\",#y)|数值|本月折旧"});
-        QCOMPARE(dialog.variableList()->currentItem()->text(0), QStringLiteral("#d"));
+        QCOMPARE(listLines(dialog.variableList()), kDefaultLines + QStringList{"#zj|jf(\"1602\",#y)|数值|本月折旧"});
+        QCOMPARE(dialog.variableList()->currentItem()->text(0), QStringLiteral("#zj"));
         QVERIFY(dialog.isModified());
         QCOMPARE(stored(), kDefaultLines);
 
         QTest::mouseClick(dialog.confirmButton(), Qt::LeftButton);
         QCOMPARE(dialog.result(), int(QDialog::Accepted));
         QVERIFY(prompt.entries().empty());
-        QCOMPARE(stored(), kDefaultLines + QStringList{"#d|jf(\"1602\",#y)|数值|本月折旧"});
+        QCOMPARE(stored(), kDefaultLines + QStringList{"#zj|jf(\"1602\",#y)|数值|本月折旧"});
     }
 
     void aNameTakenByAnAddedVariableIsRefusedInTheSameSession()

@@ -783,7 +783,8 @@ private slots:
         typeInto(view, 0, 1, "6001");
         typeInto(view, 0, 3, "300");
         view->SetCurrentCell(0, 0, 0, "TEXT");
-        view->setTemplateGenerator([](CKszwpz& target) {
+        int refused = -1;
+        view->setTemplateGenerator([&refused](CKszwpz& target) {
             VoucherLine materials;
             materials[VoucherLine::Summary] = "结转材料";
             materials[VoucherLine::Subject] = "1403";
@@ -792,17 +793,24 @@ private slots:
             payable[VoucherLine::Summary] = "结转材料";
             payable[VoucherLine::Subject] = "2202";
             payable[VoucherLine::Credit] = "1234.5";
-            target.insertLinesAtCurrentRow({materials, payable});
+            VoucherLine odd;
+            odd[VoucherLine::Summary] = "引号\"不能用"; // the summary column takes no quote
+            odd[VoucherLine::Subject] = "2202";
+            odd[VoucherLine::Credit] = "12345678901234.00"; // more than the amount column holds
+            refused = target.insertLinesAtCurrentRow({materials, payable, odd});
         });
         QVERIFY(view->isCommandEnabled(cmd::kTemplateVoucher));
         view->SetCurrentCell(0, 3, 0, "HEAD");
         QVERIFY(!view->isCommandEnabled(cmd::kTemplateVoucher)); // only on the lines
         view->SetCurrentCell(0, 0, 0, "TEXT");
         QVERIFY(view->runCommand(cmd::kTemplateVoucher));
-        QCOMPARE(view->textRowCount(), 3);
+        QCOMPARE(view->textRowCount(), 4);
+        QCOMPARE(refused, 2); // counted, so that the operator is told
         QCOMPARE(cell(view, 0, VoucherLine::Debit), std::string("1234.50"));
         QCOMPARE(cell(view, 1, VoucherLine::Credit), std::string("1234.50"));
-        QCOMPARE(cell(view, 2, VoucherLine::Subject), std::string("6001"));
+        QCOMPARE(cell(view, 2, VoucherLine::Summary), std::string());
+        QCOMPARE(cell(view, 2, VoucherLine::Credit), std::string());
+        QCOMPARE(cell(view, 3, VoucherLine::Subject), std::string("6001"));
         QVERIFY(view->hasQuantityColumns());
         QCOMPARE(view->displayedText(0, 1, "TEXT"), std::string("1403 原材料"));
         QCOMPARE(view->displayedText(0, 5, "FORMFOOT"), std::string("1,534.50"));
