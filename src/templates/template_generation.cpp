@@ -38,6 +38,7 @@ std::optional<std::string> TemplateRun::start(int templateNumber)
     m_pending.clear();
     m_results.clear();
     m_next = 0;
+    m_zero = 0;
     m_debit = m_credit = 0;
     const std::optional<CivilDate> date = splitDate(m_voucherDate);
     if (!date || m_calendar.monthOf(m_voucherDate) == 0)
@@ -77,8 +78,10 @@ bool TemplateRun::step()
     }
     // The amount is the one the voucher will show: a line that rounds to nothing is dropped.
     const double amount = roundToCents(result);
-    if (std::fabs(amount) < 0.0000001)
+    if (std::fabs(amount) < 0.0000001) {
+        ++m_zero;
         return true;
+    }
     (line.direction == 1 ? m_debit : m_credit) += amount;
     m_results.push_back(GeneratedLine{line, amount, false, {}});
     return true;

@@ -45,6 +45,10 @@ public:
     // The lines the voucher receives: evaluated, not failed, not zero.
     std::vector<GeneratedLine> keptLines() const;
     bool hasFailures() const;
+    // How far the run is: lines evaluated, lines of the template, lines dropped as zero.
+    size_t evaluatedCount() const { return m_next; }
+    size_t lineCount() const { return m_pending.size(); }
+    size_t zeroCount() const { return m_zero; }
     double debitTotal() const { return m_debit; }
     double creditTotal() const { return m_credit; }
 
@@ -57,6 +61,7 @@ private:
     std::vector<TemplateLine> m_pending;
     size_t m_next = 0;
     std::vector<GeneratedLine> m_results;
+    size_t m_zero = 0;
     double m_debit = 0;
     double m_credit = 0;
 };

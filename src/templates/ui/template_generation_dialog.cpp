@@ -51,7 +51,7 @@ CTemplateGenerationDlg::CTemplateGenerationDlg(Database& db, Prompt& prompt, con
     const QFont fixed = chartFixedFont(font());
     heading->setFont(fixed);
     m_templates->setFont(fixed);
-    sizeLevelList(*m_templates, 8 + 40 + 2, 6);
+    sizeLevelList(*m_templates, 8 + 40 + 2, 9);
     m_templates->setMaximumHeight(m_templates->minimumHeight());
     directoryCaption->setBuddy(m_templates);
 
@@ -72,13 +72,14 @@ CTemplateGenerationDlg::CTemplateGenerationDlg(Database& db, Prompt& prompt, con
     m_results->setSelectionMode(QAbstractItemView::SingleSelection);
     m_results->header()->setStretchLastSection(true);
     const int unit = fontMetrics().horizontalAdvance(QLatin1Char('0'));
-    const int widths[kResultColumns - 1] = {6, 20, 12, 6, 28, 14};
+    const int widths[kResultColumns - 1] = {6, 18, 10, 6, 40, 14};
     for (int column = 0; column < kResultColumns - 1; ++column)
         m_results->setColumnWidth(column, widths[column] * unit + 12);
     m_results->headerItem()->setTextAlignment(kAmount, Qt::AlignRight | Qt::AlignVCenter);
-    m_results->setMinimumWidth(110 * unit);
+    m_results->setMinimumWidth(120 * unit);
     m_results->setMinimumHeight(12 * fontMetrics().height());
     m_totals = new QLabel(this);
+    m_progress = new QLabel(this);
 
     auto* top = new QHBoxLayout;
     auto* directory = new QVBoxLayout;
@@ -98,7 +99,11 @@ CTemplateGenerationDlg::CTemplateGenerationDlg(Database& db, Prompt& prompt, con
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(top);
     layout->addWidget(m_results, 1);
-    layout->addWidget(m_totals);
+    auto* foot = new QHBoxLayout;
+    foot->addWidget(m_totals);
+    foot->addStretch(1);
+    foot->addWidget(m_progress);
+    layout->addLayout(foot);
 
     connect(m_run, &QPushButton::clicked, this, &CTemplateGenerationDlg::press);
     connect(m_cancel, &QPushButton::clicked, this, &QDialog::reject);
@@ -232,6 +237,9 @@ void CTemplateGenerationDlg::showRun()
         row->setText(kFormula, qtText(result.line.formula));
         row->setText(kAmount, result.failed ? QString() : amountText(result.amount));
         row->setTextAlignment(kAmount, Qt::AlignRight | Qt::AlignVCenter);
+        if (!result.failed && result.amount < 0) // a red amount: worth a second look at the formula
+            row->setForeground(kAmount, QColor(0xc0, 0x00, 0x00));
+        row->setToolTip(kFormula, row->text(kFormula));
         row->setText(kResult, result.failed ? qtText(result.error) : QStringLiteral("正确"));
         if (result.failed)
             row->setForeground(kResult, QColor(0xc0, 0x00, 0x00));
@@ -239,6 +247,14 @@ void CTemplateGenerationDlg::showRun()
     }
     if (m_results->topLevelItemCount() > 0)
         m_results->scrollToItem(m_results->topLevelItem(m_results->topLevelItemCount() - 1));
+    QString progress;
+    if (m_stage != Stage::Before) {
+        progress = QStringLiteral("已计算%1条分录，共%2条").arg(m_state->evaluatedCount()).arg(m_state->lineCount());
+        if (m_state->zeroCount() > 0)
+            progress += QStringLiteral("；%1条结果为零，不生成").arg(m_state->zeroCount());
+        progress += QStringLiteral("。");
+    }
+    m_progress->setText(progress);
     m_totals->setText(QStringLiteral("借方合计：%1        贷方合计：%2")
                           .arg(amountText(m_state->debitTotal()).isEmpty() ? QStringLiteral("0.00")
                                                                            : amountText(m_state->debitTotal()),

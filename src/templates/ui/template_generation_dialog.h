@@ -44,6 +44,8 @@ public:
     QPushButton* runButton() const { return m_run; }
     QPushButton* cancelButton() const { return m_cancel; }
     QLabel* totalsLabel() const { return m_totals; }
+    // "已计算3条分录，共7条；2条结果为零，不生成。"
+    QLabel* progressLabel() const { return m_progress; }
 
 public slots:
     // The default button: 开始(&S) starts the run, 继续(&S) evaluates the next line, 确认(&S)
@@ -71,6 +73,7 @@ private:
     QCheckBox* m_pause = nullptr;
     QTreeWidget* m_results = nullptr;
     QLabel* m_totals = nullptr;
+    QLabel* m_progress = nullptr;
     QPushButton* m_run = nullptr;
     QPushButton* m_cancel = nullptr;
 };

@@ -287,10 +287,10 @@ CTemplateLinesDlg::CTemplateLinesDlg(Database& db, Prompt& prompt, QWidget* pare
     QHeaderView* header = m_grid->horizontalHeader();
     header->setHighlightSections(false);
     header->resizeSection(NumberColumn, std::max(digit * 6, hanzi * 3));
-    header->resizeSection(SummaryColumn, hanzi * 14);
+    header->resizeSection(SummaryColumn, hanzi * 10);
     header->resizeSection(SubjectColumn, digit * 16);
     header->resizeSection(DirectionColumn, hanzi * 3);
-    header->resizeSection(FormulaColumn, digit * 30);
+    header->resizeSection(FormulaColumn, digit * 52);
     header->setStretchLastSection(true);
     int gridWidth = 2 * m_grid->frameWidth() + 24;
     for (int column = 0; column < ColumnCount; ++column)

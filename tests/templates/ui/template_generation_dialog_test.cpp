@@ -154,6 +154,7 @@ private slots:
         QCOMPARE(resultRow(*shown->resultList(), 1),
                  QStringList({"2", "计提折旧", "1602", "贷", "100", "100.00", "正确"}));
         QCOMPARE(shown->totalsLabel()->text(), QStringLiteral("借方合计：100.00        贷方合计：100.00"));
+        QCOMPARE(shown->progressLabel()->text(), QStringLiteral("已计算4条分录，共4条；2条结果为零，不生成。"));
         shown->press();
         QCOMPARE(shown->result(), int(QDialog::Accepted));
         const std::vector<GeneratedLine> kept = shown->keptLines();
@@ -171,6 +172,7 @@ private slots:
         shown->press();
         QCOMPARE(shown->runButton()->text(), QStringLiteral("继续(&S)"));
         QCOMPARE(shown->resultList()->topLevelItemCount(), 0);
+        QCOMPARE(shown->progressLabel()->text(), QStringLiteral("已计算0条分录，共3条。"));
         QStringList buttons;
         for (int press = 0; press < 3; ++press) {
             shown->press();
