@@ -25,9 +25,6 @@ namespace {
 
 constexpr std::string_view kCountSubjects = "SELECT count(*) FROM SUBT";
 constexpr std::string_view kCountSubject = "SELECT count(*) FROM SUBT WHERE trim(KNO)=?1";
-constexpr std::string_view kCountChildren = "SELECT count(*) FROM SUBT WHERE trim(KNO) LIKE ?1 || '-%'";
-constexpr std::string_view kCountDirectChildren =
-    "SELECT count(*) FROM SUBT WHERE trim(KNO) LIKE ?1 || '-%' AND NOT trim(KNO) LIKE ?1 || '-%-%'";
 constexpr std::string_view kEarlierSubjects =
     "SELECT trim(KNO),trim(NA),CLAS,OP,FZ,trim(FZN),DL,DLF,DLW FROM SUBT ORDER BY CLAS,KNO";
 constexpr std::string_view kInsertSubject =
@@ -70,7 +67,6 @@ constexpr std::string_view kCountRows = "SELECT count(*) FROM P0";
 constexpr std::string_view kClosingBalances =
     "SELECT trim(KNO),sum(F*MY),sum(F*NU) FROM P0 WHERE MK='4' GROUP BY trim(KNO) ORDER BY trim(KNO)";
 constexpr std::string_view kCountBalanceSubjects = "SELECT count(DISTINCT trim(KNO)) FROM P0 WHERE MK='4'";
-constexpr std::string_view kSubjectKind = "SELECT trim(NA),val(OP),val(FZ) FROM SUBT WHERE trim(KNO)=?1";
 constexpr std::string_view kInsertCarried =
     "INSERT INTO P0(T,CER,RN,MRY,KNO,F,MY,NU,MK,TT) VALUES(?1,'    ',0,'  上 年  结  转',?2,?3,?4,?5,'4','01')";
 constexpr std::string_view kBalanceTest =
@@ -134,6 +130,76 @@ std::vector<TemplateLineRow> readTemplateLines(Database& db, std::int64_t number
         lines.push_back({rows.longAt(0), rows.textAt(1), rows.textAt(2), std::int64_t{rows.longAt(3)}, rows.textAt(4)});
     return lines;
 }
+
+// A year's chart held in memory for the run: the lookups of every subject (exists, descendants,
+// legality, name and kinds) without a scan of SUBT each. Kept in step with what the run writes.
+class ChartIndex {
+public:
+    struct Subject {
+        int copies = 0; // rows with the code (a damaged chart may hold one twice)
+        std::string name;
+        int special = 0;
+        int kind = 0;
+    };
+
+    explicit ChartIndex(Database& db)
+    {
+        KS_Dbset rows(db);
+        for (rows.open("SELECT trim(KNO),trim(NA),val(OP),val(FZ) FROM SUBT"); !rows.isEOF(); rows.moveNext()) {
+            Subject& subject = m_subjects[rows.textAt(0)];
+            ++subject.copies;
+            subject.name = rows.textAt(1);
+            subject.special = static_cast<int>(rows.doubleAt(2));
+            subject.kind = static_cast<int>(rows.doubleAt(3));
+        }
+    }
+
+    int copies(const std::string& code) const
+    {
+        const auto found = m_subjects.find(code);
+        return found == m_subjects.end() ? 0 : found->second.copies;
+    }
+    const Subject* find(const std::string& code) const
+    {
+        const auto found = m_subjects.find(code);
+        return found == m_subjects.end() ? nullptr : &found->second;
+    }
+    bool hasDescendants(const std::string& code) const
+    {
+        const std::string prefix = code + "-";
+        const auto next = m_subjects.lower_bound(prefix);
+        return next != m_subjects.end() && next->first.compare(0, prefix.size(), prefix) == 0;
+    }
+    int directChildren(const std::string& code) const
+    {
+        const std::string prefix = code + "-";
+        int count = 0;
+        for (auto it = m_subjects.lower_bound(prefix);
+             it != m_subjects.end() && it->first.compare(0, prefix.size(), prefix) == 0; ++it)
+            count += it->first.find('-', prefix.size()) == std::string::npos ? 1 : 0;
+        return count;
+    }
+    // Every ancestor exists exactly once; a top-level code is always legal.
+    bool legal(const std::string& code) const
+    {
+        std::string prefix = code;
+        for (size_t dash = prefix.rfind('-'); dash != std::string::npos; dash = prefix.rfind('-')) {
+            prefix.erase(dash);
+            if (copies(prefix) != 1)
+                return false;
+        }
+        return true;
+    }
+    void add(const std::string& code, Subject subject)
+    {
+        subject.copies = copies(code) + 1;
+        m_subjects[code] = std::move(subject);
+    }
+    void remove(const std::string& code) { m_subjects.erase(code); }
+
+private:
+    std::map<std::string, Subject> m_subjects;
+};
 
 } // namespace
 
@@ -248,7 +314,9 @@ std::string CYearCarryForward::checkReport(const CarrySelection& selection)
     if (selection.balances && m_earlier.isOpen()) {
         const int unposted = hasTable(m_earlier, "CERDIR") ? m_earlier.queryLong(kUnpostedVouchers) : 0;
         const int openMonths = 12 - std::clamp(m_earlier.queryLong(kClosedMonths), 0, 12);
-        if (unposted > 0 || openMonths > 0) {
+        const int vouchers = hasTable(m_earlier, "CERDIR") ? m_earlier.queryLong("SELECT count(*) FROM CERDIR") : 0;
+        // Months still open matter once the year has vouchers: more may come after the carry.
+        if (unposted > 0 || (openMonths > 0 && vouchers > 0)) {
             report += "\r\r注意：上年度";
             if (unposted > 0)
                 report += "尚有" + std::to_string(unposted) + "张凭证未复核登帐，";
@@ -289,6 +357,8 @@ std::string CYearCarryForward::run(const CarrySelection& selection, Prompt& prom
 
     std::vector<std::string> notes; // what the run kept or left out, told with the result
     Transaction transaction(db);
+    ChartIndex chart(db);
+    const ChartIndex before(earlier);
 
     if (selection.chart) {
         // The earlier chart merged in: subjects the year lacks are added with all their attributes,
@@ -298,17 +368,19 @@ std::string CYearCarryForward::run(const CarrySelection& selection, Prompt& prom
         for (subjects.open(kEarlierSubjects); !subjects.isEOF(); subjects.moveNext()) {
             const std::string code = subjects.textAt(0);
             advance("复制会计科目 " + code);
-            if (code.empty() || db.queryLong(kCountSubject, {code}) >= 1)
+            if (code.empty() || chart.copies(code) >= 1)
                 continue;
             const std::string unit = subjects.textAt(5);
             db.execute(kInsertSubject,
                        {code, subjects.textAt(1), std::int64_t{subjects.longAt(2)}, subjects.textAt(3),
                         subjects.textAt(4), unit.empty() ? SqlValue() : SqlValue(unit), subjects.textAt(6),
                         std::int64_t{subjects.longAt(7)}, std::int64_t{subjects.longAt(8)}});
+            chart.add(code, {0, subjects.textAt(1), static_cast<int>(std::strtol(subjects.textAt(3).c_str(), nullptr, 10)),
+                             static_cast<int>(std::strtol(subjects.textAt(4).c_str(), nullptr, 10))});
             const size_t dash = code.rfind('-');
             if (dash != std::string::npos) {
                 const std::string parent = code.substr(0, dash);
-                if (db.queryLong(kCountDirectChildren, {parent}) == 1) {
+                if (chart.copies(parent) > 0 && chart.directChildren(parent) == 1) {
                     db.execute(kMoveLinesToChild, {code, parent});
                     db.execute(kMoveGainLossSubject, {code, parent});
                 }
@@ -323,7 +395,7 @@ std::string CYearCarryForward::run(const CarrySelection& selection, Prompt& prom
                 codes.push_back(current.textAt(0));
             for (const std::string& code : codes) {
                 advance("检查科目：" + code + " 的合法性,若是非法科目将删除它! ");
-                if (isLegalSubject(db, code))
+                if (chart.legal(code))
                     continue;
                 if (db.queryLong(kCountVoucherLines, {code}) > 0) {
                     notes.push_back("非法科目“" + code + "”本年度已有凭证，未删除。");
@@ -331,6 +403,7 @@ std::string CYearCarryForward::run(const CarrySelection& selection, Prompt& prom
                 }
                 db.execute(kDeleteSubject, {code});
                 db.execute(kDeleteSubjectRows, {code});
+                chart.remove(code);
             }
         }
         if (hasTable(earlier, "WBT") && earlier.queryLong(kCountCurrencies) > 0) {
@@ -420,16 +493,16 @@ std::string CYearCarryForward::run(const CarrySelection& selection, Prompt& prom
                 if (std::fabs(balance.money) < 0.00001 && std::fabs(balance.quantity) < 0.00001)
                     continue;
                 const std::string& code = balance.code;
-                KS_Dbset before(earlier);
-                before.open(kSubjectKind, {code});
-                const std::string earlierName = before.isEOF() ? std::string() : before.textAt(0);
-                const int earlierSpecial = before.isEOF() ? 0 : static_cast<int>(before.doubleAt(1));
-                const int earlierKind = before.isEOF() ? 0 : static_cast<int>(before.doubleAt(2));
-                if (db.queryLong(kCountSubject, {code}) == 0) {
+                const ChartIndex::Subject* earlierSubject = before.find(code);
+                const std::string earlierName = earlierSubject ? earlierSubject->name : std::string();
+                const int earlierSpecial = earlierSubject ? earlierSubject->special : 0;
+                const int earlierKind = earlierSubject ? earlierSubject->kind : 0;
+                const ChartIndex::Subject* currentSubject = chart.find(code);
+                if (!currentSubject) {
                     prompt.warn("警告：\r\v本年度“" + code + "”科目已不存在，其余额不能结转\r\v按确认钮继续！");
                     continue;
                 }
-                if (!selection.chart && !isLegalSubject(db, code)) {
+                if (!selection.chart && !chart.legal(code)) {
                     if (db.queryLong(kCountVoucherLines, {code}) > 0) {
                         // Its vouchers of this year are kept, and the subject with them.
                         prompt.warn("警告：\r\v本年度“" + code +
@@ -440,17 +513,16 @@ std::string CYearCarryForward::run(const CarrySelection& selection, Prompt& prom
                     prompt.warn("警告：\r\v本年度“" + code + "”科目为非法科目，系统将删除它，其余额不能结转\r\v按确认钮继续！");
                     db.execute(kDeleteSubject, {code});
                     db.execute(kDeleteSubjectRows, {code});
+                    chart.remove(code);
                     continue;
                 }
-                if (db.queryLong(kCountChildren, {code}) >= 1) {
+                if (chart.hasDescendants(code)) {
                     prompt.warn("警告：\r\v本年度“" + code + "”科目已有子科目，其余额不能结转\r\v按确认钮继续！");
                     continue;
                 }
-                KS_Dbset now(db);
-                now.open(kSubjectKind, {code});
-                const std::string currentName = now.textAt(0);
-                const int currentSpecial = static_cast<int>(now.doubleAt(1));
-                const int currentKind = static_cast<int>(now.doubleAt(2));
+                const std::string currentName = currentSubject->name;
+                const int currentSpecial = currentSubject->special;
+                const int currentKind = currentSubject->kind;
                 if (currentSpecial != earlierSpecial) {
                     prompt.warn(earlierSpecial == 0
                                     ? "警告：\r\v本年度“" + code + "”科目已设置为专用科目，而上年度为普通科目，\r其余额不能结转\r\v按确认钮继续！"

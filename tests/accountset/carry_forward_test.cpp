@@ -119,11 +119,13 @@ TEST_F(CarryForward, NothingToCarryIsToldBeforeTheDialogOpens)
 
 TEST_F(CarryForward, TheQuestionsBeforeTheRun)
 {
-    makeYear(2025, "1001,库存现金,0,,0,0,0\n");
+    Database earlier = makeYear(2025, "1001,库存现金,0,,0,0,0\n");
     makeYear(2026, "");
     logIn(2026);
     CYearCarryForward carry(env);
     ASSERT_FALSE(carry.open());
+    EXPECT_EQ(carry.checkReport({}).find("注意"), std::string::npos); // no vouchers: nothing is left behind
+    earlier.execute("INSERT INTO CERDIR(T,CER,OPP,PN,LY,MK,TT) VALUES('20251201','0001','102',0,'0','2','12')");
     CarrySelection selection;
     selection.classes = false;
     EXPECT_EQ(CYearCarryForward::selectionQuestion(selection),
@@ -134,7 +136,8 @@ TEST_F(CarryForward, TheQuestionsBeforeTheRun)
               "\r检查结果报告：\r\r    ① 会计科目表，本年度未建立。\r    ② 凭证分类表，未检查。"
               "\r    ③ 分录模板表，本年度未建立。\r    ④ 帐户余额表，本年度未建立。");
     // The earlier year's months are not closed: its unposted lines stay behind, and it says so.
-    EXPECT_NE(report.find("有12个月份尚未结帐"), std::string::npos);
+    EXPECT_NE(report.find("\r\r注意：上年度尚有1张凭证未复核登帐，有12个月份尚未结帐，未登帐凭证的金额不在结转的余额之中。"),
+              std::string::npos);
     EXPECT_TRUE(report.ends_with("\r\r你现在就想进行复制结转吗？"));
 }
 
