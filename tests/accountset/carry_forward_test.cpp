@@ -5,6 +5,7 @@
 #include "accountset/year_file.h"
 #include "chart/chart_import.h"
 #include "common/prompt.h"
+#include "ledger/quantity_ledger.h"
 #include "session/kszw_env.h"
 #include "store/database.h"
 #include "store/database_error.h"
@@ -169,6 +170,14 @@ TEST_F(CarryForward, BalancesCarryWithTheirSignsAndTheirChecks)
     // F*NU gives the earlier quantities back: 5 tons in stock, 100 dollars owed.
     EXPECT_DOUBLE_EQ(env.db().queryDouble("SELECT sum(F*NU) FROM P0 WHERE trim(KNO)='1403'").value(), 5.0);
     EXPECT_DOUBLE_EQ(env.db().queryDouble("SELECT sum(F*NU) FROM P0 WHERE trim(KNO)='2001'").value(), -100.0);
+    // The new year's ledgers open with them: 贷 100 dollars / 650.00, and 5 tons worth nothing.
+    const AccountingCalendar calendar(2026, "20260101", "20261231", "031");
+    const QuantityLedger loan = buildQuantityLedger(env.db(), calendar, "2001", 1, 1, QuantityKind::Currency);
+    EXPECT_DOUBLE_EQ(loan.openingQuantity, -100.0);
+    EXPECT_DOUBLE_EQ(loan.openingAmount, -650.0);
+    const QuantityLedger stock = buildQuantityLedger(env.db(), calendar, "1403", 1, 1, QuantityKind::Quantity);
+    EXPECT_DOUBLE_EQ(stock.openingQuantity, 5.0);
+    EXPECT_DOUBLE_EQ(stock.openingAmount, 0.0);
     EXPECT_EQ(env.db().queryLong("SELECT count(*) FROM P0 WHERE CER='    ' AND (T<>'20260101' OR RN<>0 OR "
                                  "MRY<>'  上 年  结  转' OR MK<>'4' OR TT<>'01')"),
               0);
