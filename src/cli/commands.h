@@ -20,5 +20,7 @@ int runView(const Arguments& args);
 int runDemo(const Arguments& args);
 int runReview(const Arguments& args);
 int runCloseMonth(const Arguments& args);
+int runCarryForward(const Arguments& args);
+int runCopyFrom(const Arguments& args);
 
 } // namespace kszw::cli

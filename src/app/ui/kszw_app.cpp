@@ -2,6 +2,8 @@
 
 #include "accountset/ui/account_set_dialog.h"
 #include "accountset/ui/account_set_info_dialog.h"
+#include "accountset/ui/carry_forward_dialog.h"
+#include "accountset/ui/set_copy_dialog.h"
 #include "accountset/ui/new_year_dialog.h"
 #include "app/command_table.h"
 #include "app/ui/about_dialog.h"
@@ -294,12 +296,6 @@ void CKszwAppBase::runPasswordCommand()
     changePassword(m_env, m_prompt, m_frame.get());
 }
 
-void CKszwAppBase::notYetAvailable(int id)
-{
-    const QString name = commandName(id);
-    m_prompt.tell(notYetAvailableText(name).toStdString(), Icon::Information, name.toStdString());
-}
-
 bool CKszwAppBase::onCommand(int id)
 {
     switch (id) {
@@ -387,10 +383,8 @@ bool CKszwAppBooks::onCommand(int id)
     case cmd::kExchangeRates:
         CRateDlg::openRates(env(), prompt(), clock(), mainFrame());
         return true;
-    case cmd::kCarryForward:
-    case cmd::kCopySets:
-        notYetAvailable(id);
-        return true;
+    case cmd::kCarryForward: CCarryForwardDlg::openCarryForward(env(), prompt(), mainFrame()); return true;
+    case cmd::kCopySets: CSetCopyDlg::openCopy(env(), prompt(), mainFrame()); return true;
     default:
         return CKszwAppBase::onCommand(id);
     }

@@ -73,8 +73,6 @@ protected:
     virtual std::optional<LoginChoice> askLogin(const QString& initialFile);
     // Makes the view of a kind. Views that are not built yet are placeholders.
     virtual QWidget* createView(ViewKind kind, CommandTarget*& target);
-    // Tells that a function is not available yet.
-    void notYetAvailable(int id);
     // The password dialogs of the logged-in operator.
     void runPasswordCommand();
 
