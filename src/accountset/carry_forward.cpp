@@ -4,6 +4,7 @@
 #include "accountset/carry_forward.h"
 
 #include "accountset/new_year.h"
+#include "chart/subjects.h"
 #include "common/prompt.h"
 #include "common/text.h"
 #include "session/kszw_env.h"
@@ -260,6 +261,11 @@ std::optional<std::string> CYearCarryForward::open()
     // for an older year.
     const std::string cannotUse = "上年度帐务数据文件“" + m_earlierPath + "”不能使用：";
     try {
+        // The login's checks, but for reading only: a year file that may only be read is fine.
+        CKszwEnv trial;
+        const int code = trial.validatePath(m_earlierPath);
+        if (code != kLoginOk && code != kReadOnlyFile)
+            return cannotUse + trial.failureMessage(code);
         m_earlier = Database::openReadOnly(m_earlierPath);
         if (!hasTable(m_earlier, "SYSTAB") || !hasTable(m_earlier, "SUBT") || !hasTable(m_earlier, "P0") ||
             m_earlier.queryLong("SELECT count(*) FROM SYSTAB") == 0) {
@@ -364,12 +370,28 @@ std::string CYearCarryForward::run(const CarrySelection& selection, Prompt& prom
         // The earlier chart merged in: subjects the year lacks are added with all their attributes,
         // parents before children. A leaf that gets its first child hands its lines to it, as it
         // does when a child is added by hand.
+        const ChartIndex existing(db);
         KS_Dbset subjects(earlier);
         for (subjects.open(kEarlierSubjects); !subjects.isEOF(); subjects.moveNext()) {
             const std::string code = subjects.textAt(0);
             advance("复制会计科目 " + code);
             if (code.empty() || chart.copies(code) >= 1)
                 continue;
+            const size_t cut = code.rfind('-');
+            if (cut != std::string::npos) {
+                const std::string parent = code.substr(0, cut);
+                // A parent left out leaves its children out.
+                if (chart.copies(parent) == 0 && before.copies(parent) > 0)
+                    continue;
+                // A subject of this year takes children only as the chart's rules allow (not a
+                // reserved one, not one with auxiliary accounting, within six levels).
+                if (existing.copies(parent) > 0) {
+                    if (const std::optional<std::string> refusal = checkCanAddChild(db, parent)) {
+                        notes.push_back("上年度科目“" + code + "”未复制：" + *refusal);
+                        continue;
+                    }
+                }
+            }
             const std::string unit = subjects.textAt(5);
             db.execute(kInsertSubject,
                        {code, subjects.textAt(1), std::int64_t{subjects.longAt(2)}, subjects.textAt(3),

@@ -212,6 +212,11 @@ std::optional<CopySource> chooseCopySource(CKszwEnv& env, std::string_view chose
         }
         CopySource source;
         source.path = trial.foundPath();
+        // The validation may have completed a folder's name into the open file itself.
+        if (sameYearFile(source.path, current)) {
+            prompt.warn(kCopyToItself);
+            return std::nullopt;
+        }
         Database db = Database::openReadOnly(source.path);
         // A database without the header of a year file is no account set.
         std::optional<std::string> unitName;

@@ -83,14 +83,11 @@ int runCopyFrom(const Arguments& args)
         return 1;
     }
 
-    if (!parsed.flag("--yes")) {
-        // What would be copied, one item a line with the rows the source has for it.
-        for (CopyItem item : kCopyItems)
-            if (selection[item])
-                std::printf("%s\t%d\n", std::string(copyItemCaption(item)).c_str(), source->availability.rows(item));
-        std::fprintf(stderr, "没有拷贝：要拷贝时请加 --yes。\n");
-        return 1;
-    }
+    // As the dialog's 确认: the copy asks nothing (--yes is taken and changes nothing). What is
+    // copied is listed, one item a line with the rows the source has for it.
+    for (CopyItem item : kCopyItems)
+        if (selection[item])
+            std::printf("%s\t%d\n", std::string(copyItemCaption(item)).c_str(), source->availability.rows(item));
     const CopyResult result = copySetInformation(*env, source->path, selection, prompt);
     if (result.outcome != CopyOutcome::Copied)
         return 1;

@@ -220,6 +220,65 @@ TEST_F(CarryForward, ChangedSubjectsAskOrWarnBeforeTheirBalanceComes)
     EXPECT_EQ(openingRows(), std::vector<std::string>{"1403|1|10.00|0.00"});
 }
 
+// Every change of auxiliary kind asks its question; No leaves the balance behind.
+TEST_F(CarryForward, EachChangeOfKindAsksItsQuestion)
+{
+    const struct {
+        int earlier;
+        int current;
+        const char* question;
+    } cases[] = {
+        {2, 1, "上年度“1001”科目设置为外币科目，而本年度已设置为数量金额核算，\r其余额结转入本年度吗？"},
+        {2, 0, "上年度“1001”科目设置为外币科目，而本年度已取消，\r其余额结转入本年度吗？"},
+        {1, 2, "本年度“1001”科目设置为外币科目，而上年度设置为数量金额核算，\r其余额转入本年度吗？"},
+        {0, 2, "本年度“1001”科目设置为外币科目，而上年度是普通科目，\r其余额转入本年度吗？"},
+        {0, 1, "本年度“1001”科目设置为数量金额核算，而上年度是普通科目，\r其余额转入本年度吗？"},
+        {1, 0, "上年度“1001”科目设置为数量金额核算，而本年度已取消，\r其余额结转入本年度吗？"},
+    };
+    Database earlier = makeYear(2025, "1001,库存现金,0,,0,0,0\n");
+    row(earlier, "20250101", "    ", "1001", 1, 10, 2);
+    Database current = makeYear(2026, "1001,库存现金,0,,0,0,0\n");
+    logIn(2026);
+    for (const auto& c : cases) {
+        earlier.execute("UPDATE SUBT SET FZ=?1", {std::to_string(c.earlier)});
+        env.db().execute("UPDATE SUBT SET FZ=?1", {std::to_string(c.current)});
+        prompt.clear();
+        prompt.queueAnswer(Answer::No);
+        runAll({false, false, false, false, true});
+        ASSERT_EQ(prompt.entries().size(), 1u) << c.earlier << c.current;
+        EXPECT_EQ(prompt.entries()[0].text, c.question);
+        EXPECT_EQ(prompt.entries()[0].caption, "黄牌警告：");
+        EXPECT_TRUE(openingRows().empty());
+    }
+}
+
+TEST_F(CarryForward, SubjectsGoneOrIllegalKeepTheirBalanceBehind)
+{
+    Database earlier = makeYear(2025, "1001,库存现金,0,,0,0,0\n1002,银行存款,0,,0,0,0\n1002-1,工行,0,,0,0,0\n"
+                                      "1403,原材料,0,,0,0,0\n");
+    row(earlier, "20250101", "    ", "1001", 1, 10);
+    row(earlier, "20250101", "    ", "1002-1", 1, 20);
+    row(earlier, "20250101", "    ", "1403", 1, 30);
+    // 1001 is gone; 1002-1 has lost its parent; 1403 is reserved now and keeps no children.
+    Database current = makeYear(2026, "1403,原材料,0,,0,0,0\n");
+    current.execute("INSERT INTO SUBT(KNO,NA,CLAS,OP,FZ,DL,DLF,DLW) VALUES('1002-1','工行',2,'0','0','0',0,0)");
+    logIn(2026);
+    runAll({false, false, false, false, true});
+    EXPECT_EQ(prompt.texts(),
+              (std::vector<std::string>{"警告：\r\v本年度“1001”科目已不存在，其余额不能结转\r\v按确认钮继续！",
+                                        "警告：\r\v本年度“1002-1”科目为非法科目，系统将删除它，其余额不能结转\r\v按确认钮继续！"}));
+    EXPECT_EQ(openingRows(), std::vector<std::string>{"1403|1|30.00|0.00"});
+    EXPECT_EQ(env.db().queryLong("SELECT count(*) FROM SUBT WHERE trim(KNO)='1002-1'"), 0);
+
+    // The chart merged into a year whose 1403 is reserved: its earlier child stays behind.
+    earlier.execute("INSERT INTO SUBT(KNO,NA,CLAS,OP,FZ,DL,DLF,DLW) VALUES('1403-1','钢材',2,'0','0','0',0,0)");
+    env.db().execute("UPDATE SUBT SET OP='1' WHERE trim(KNO)='1403'");
+    prompt.clear();
+    const std::string result = runAll({true, false, false, false, false});
+    EXPECT_EQ(env.db().queryLong("SELECT count(*) FROM SUBT WHERE trim(KNO)='1403-1'"), 0);
+    EXPECT_NE(result.find("上年度科目“1403-1”未复制：“1403”科目为专用科目，禁止明细化!"), std::string::npos) << result;
+}
+
 TEST_F(CarryForward, TheChartMergesAndTheLegalityPassKeepsVoucherLines)
 {
     Database earlier = makeYear(2025, "1001,库存现金,0,,0,0,0\n1002,银行存款,0,,0,0,0\n1002-1,工商银行,0,,0,0,0\n");

@@ -169,6 +169,10 @@ TEST_F(SetCopy, TheOpenFileIsRefusedThroughALinkToItsFolder)
     fs::create_hard_link(current, dir.file("other/2011.ksk"));
     EXPECT_FALSE(choose(dir.file("other/2011.ksk")));
     EXPECT_EQ(prompt.last(), "不能把自己拷贝到自己，请重新选择！");
+    // A folder named like the year beside it: the login's completion finds the open file itself.
+    fs::create_directory(dir.file("books/2026"));
+    EXPECT_FALSE(choose(dir.file("books/2026")));
+    EXPECT_EQ(prompt.last(), "不能把自己拷贝到自己，请重新选择！");
 }
 
 TEST_F(SetCopy, ATypedNameFindsTheYearFileInEitherSpellingOfTheExtension)

@@ -1,6 +1,6 @@
 // kszw-cli copy-from: the checks and messages of the dialog "帐套之间信息拷贝", every available item
-// when none is named, a named item that cannot be copied refused with its reason, nothing copied
-// without --yes, and the right of the menu command.
+// when none is named, a named item that cannot be copied refused with its reason, and the right of
+// the menu command.
 #include "accountset/year_file.h"
 #include "chart/chart_import.h"
 #include "store/database.h"
@@ -65,28 +65,24 @@ protected:
     std::string err;
 };
 
-TEST_F(CliCopyFrom, WithYesEveryAvailableItemIsCopied)
+TEST_F(CliCopyFrom, WithoutItemsEveryAvailableItemIsCopied)
 {
     // The source named without its extension.
     ASSERT_EQ(cli(copyFrom(dir.file("other/2007"), "--yes")), 0) << err;
-    EXPECT_EQ(out, "拷贝结束 ！\n");
+    EXPECT_EQ(out, "会计科目\t2\n凭证分类\t1\n变量表\t4\n页面格式表\t50\n拷贝结束 ！\n");
     EXPECT_EQ(err, "");
     EXPECT_EQ(count("SELECT count(*) FROM SUBT WHERE OP='0' AND FZ='0'"), 2);
     EXPECT_EQ(count("SELECT count(*) FROM CERCLS"), 1);
     EXPECT_EQ(count("SELECT count(*) FROM KSVAR"), 4);
 }
 
-TEST_F(CliCopyFrom, WithoutYesItListsWhatItWouldCopyAndChangesNothing)
+TEST_F(CliCopyFrom, ItCopiesWhatItIsAskedForAndListsIt)
 {
-    EXPECT_EQ(cli(copyFrom(source, "--items chart,variables")), 1);
-    EXPECT_EQ(out, "会计科目\t2\n变量表\t4\n");
-    EXPECT_EQ(err, "没有拷贝：要拷贝时请加 --yes。\n");
-    EXPECT_EQ(count("SELECT count(*) FROM SUBT"), 0);
-    EXPECT_EQ(count("SELECT count(*) FROM KSVAR"), 3);
-
-    // Without --items: every item the source offers (it has no templates).
-    EXPECT_EQ(cli(copyFrom(source, "")), 1);
-    EXPECT_EQ(out, "会计科目\t2\n凭证分类\t1\n变量表\t4\n页面格式表\t50\n");
+    EXPECT_EQ(cli(copyFrom(source, "--items chart,variables")), 0) << err;
+    EXPECT_EQ(out, "会计科目\t2\n变量表\t4\n拷贝结束 ！\n");
+    EXPECT_EQ(count("SELECT count(*) FROM SUBT"), 2);
+    EXPECT_EQ(count("SELECT count(*) FROM KSVAR"), 4);
+    EXPECT_EQ(count("SELECT count(*) FROM CERCLS"), 0);
 }
 
 TEST_F(CliCopyFrom, ANamedItemThatCannotBeCopiedIsRefusedWithItsReason)
