@@ -7,6 +7,7 @@
 #include "chart/subjects.h"
 #include "common/prompt.h"
 #include "common/text.h"
+#include "formula/format_number.h"
 #include "session/kszw_env.h"
 #include "session/login_codes.h"
 #include "store/database_error.h"
@@ -510,10 +511,23 @@ std::string CYearCarryForward::run(const CarrySelection& selection, Prompt& prom
             KS_Dbset sums(earlier);
             for (sums.open(kClosingBalances); !sums.isEOF(); sums.moveNext())
                 balances.push_back({sums.textAt(0), sums.doubleAt(1), sums.doubleAt(2)});
+            // What is not carried is named with its amount at the end, beside the balance test.
+            std::vector<std::string> leftBehind;
             for (Balance& balance : balances) {
                 advance("结转帐户余额 " + balance.code);
                 if (std::fabs(balance.money) < 0.00001 && std::fabs(balance.quantity) < 0.00001)
                     continue;
+                struct NoteIfSkipped {
+                    std::vector<std::string>& notes;
+                    const Balance& balance;
+                    bool carried = false;
+                    ~NoteIfSkipped()
+                    {
+                        if (!carried)
+                            notes.push_back("“" + balance.code + "”" + (balance.money > 0.00001 ? "借 " : "贷 ") +
+                                            FormatNumber(std::fabs(balance.money), 0, 2, 2));
+                    }
+                } skipped{leftBehind, balance};
                 const std::string& code = balance.code;
                 const ChartIndex::Subject* earlierSubject = before.find(code);
                 const std::string earlierName = earlierSubject ? earlierSubject->name : std::string();
@@ -568,7 +582,13 @@ std::string CYearCarryForward::run(const CarrySelection& selection, Prompt& prom
                 db.execute(kInsertCarried, {m_env.yearStart(), code, static_cast<std::int64_t>(direction),
                                             rounded(std::fabs(balance.money), 2),
                                             rounded(direction * balance.quantity, 4)});
+                skipped.carried = true;
             }
+            std::string list;
+            for (const std::string& item : leftBehind)
+                list += (list.empty() ? "" : "，") + item;
+            if (!list.empty())
+                notes.insert(notes.begin(), "未结转的余额：" + list + "。");
         }
         carried = db.queryLong(kCountOpeningRows) > 0;
     }

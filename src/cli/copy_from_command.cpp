@@ -19,7 +19,7 @@ namespace kszw::cli {
 namespace {
 
 constexpr const char* kCopyFromUsage =
-    "copy-from SOURCE FILE --operator OP [--password P] [--items chart,templates,classes,variables,formats] [--yes]";
+    "copy-from SOURCE FILE --operator OP [--password P] [--items chart,templates,classes,variables,formats]";
 
 // The words of --items, in the order of kCopyItems.
 constexpr std::array<const char*, 5> kItemWords = {"chart", "templates", "classes", "variables", "formats"};

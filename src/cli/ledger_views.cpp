@@ -145,6 +145,11 @@ std::optional<BalanceConditions> chosenBalance(CKszwEnv& env, const ParsedArgume
 {
     if (!hasAccounts(env, prompt))
         return std::nullopt;
+    // The table is of one cut-off date: a month range would be silently ignored.
+    if (parsed.option("--from") || parsed.option("--to") || parsed.option("--month")) {
+        prompt.warn("帐户余额表按截止日期查询，请用 --date YYYYMMDD 指定截止日期！");
+        return std::nullopt;
+    }
     const AccountingCalendar calendar = yearCalendar(env.db());
     const std::string dateText = parsed.option("--date").value_or(
         initialCutoffDate(calendar, makeDate(SystemClock().today()), env.yearEnd()));

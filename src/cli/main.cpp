@@ -33,7 +33,7 @@ constexpr CommandEntry kCommands[] = {
     {"carry-forward", kszw::cli::runCarryForward,
      "carry-forward FILE --operator OP [--password P] [--items chart,classes,templates,pairs,balances] [--yes]"},
     {"copy-from", kszw::cli::runCopyFrom,
-     "copy-from SOURCE FILE --operator OP [--password P] [--items chart,templates,classes,variables,formats] [--yes]"},
+     "copy-from SOURCE FILE --operator OP [--password P] [--items chart,templates,classes,variables,formats]"},
     {"view", kszw::cli::runView,
      "view FILE VIEW [--operator OP] [--password P] [--subject CODE] [--date YYYYMMDD] [--number N] [--month M] [--parent K] [--numbers N1,N2…|--classes C1,C2…] [--range all|reviewed|unreviewed] [--from M|YYYYMMDD] [--to M|YYYYMMDD] [--mode auto|detail|summary] [--print-rows] [--rows-per-page N] [--levels next|all] [--amount A [--amount2 B]] [--side debit|credit] [--text T] [--order date|subject] [--format tsv|csv|pdf] [--out PATH]   VIEW: chart, voucher, summary, ledger, balance, turnover, multicolumn, quantity, currency, search"},
     {"set-info", kszw::cli::runSetInfo,

@@ -186,7 +186,7 @@ TEST_F(CarryForward, BalancesCarryWithTheirSignsAndTheirChecks)
               std::vector<std::string>{"警告：\r\v本年度“1122”科目已有子科目，其余额不能结转\r\v按确认钮继续！"});
     EXPECT_EQ(result, "余额平衡性检测结果：\r\r    借方合计：1234.50\r\r    贷方合计：1884.50\r\r    借 － 贷：-650.00"
                       "\r\r不平原因：\r    一、在结转时某些帐户属性已被用户更改，导致其余额不能转入；"
-                      "\r    二、可能是上年度余额不平造成的。");
+                      "\r    二、可能是上年度余额不平造成的。\r\r未结转的余额：“1122”借 500.00。");
 
     // A second run replaces the carried rows instead of adding to them.
     prompt.clear();

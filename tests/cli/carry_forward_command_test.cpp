@@ -61,8 +61,10 @@ TEST_F(CliCarryForward, TheNewYearOpensWithTheOldYearsClosingBalances)
     // The balance table of every level: December's closing balances are January's opening.
     std::string closing;
     std::string opening;
-    ASSERT_EQ(cli("view " + old + " balance --operator 103 --to 12 --levels all", closing), 0) << closing;
-    ASSERT_EQ(cli("view " + next + " balance --operator 103 --to 1 --levels all", opening), 0) << opening;
+    ASSERT_EQ(cli("view " + old + " balance --operator 103 --date 20261231 --levels all", closing), 0) << closing;
+    ASSERT_EQ(cli("view " + next + " balance --operator 103 --date 20270101 --levels all", opening), 0) << opening;
+    EXPECT_EQ(cli("view " + next + " balance --operator 103 --to 1 2>&1", output), 1);
+    EXPECT_EQ(output, "帐户余额表按截止日期查询，请用 --date YYYYMMDD 指定截止日期！\n");
     std::vector<std::string> before = lines(closing);
     std::vector<std::string> after = lines(opening);
     ASSERT_GT(before.size(), 20u);

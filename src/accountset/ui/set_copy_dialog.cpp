@@ -279,6 +279,7 @@ void CSetCopyDlg::copyItems()
     }
     if (result.outcome == CopyOutcome::Copied) {
         m_copying = false;
+        m_status->setText(qtText(kCopyFinished));
         m_prompt.tell(kCopyFinished, Icon::Information, kMessageCaption);
         accept();
         return;
