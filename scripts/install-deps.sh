@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
   cmake g++ make pkg-config
   qt6-base-dev libqt6printsupport6 libx11-dev qt6-translations-l10n
-  libsqlite3-dev
+  libsqlite3-dev libxlsxwriter-dev
   googletest libgtest-dev libbenchmark-dev
   fonts-noto-cjk fonts-arphic-uming
   xvfb xauth imagemagick poppler-utils

@@ -16,6 +16,8 @@ constexpr std::array kCommands = {
     CommandInfo{cmd::kPrint, "打印(&P)...", "Ctrl+P", "", ByView, "打印当前视图\n打印"},
     CommandInfo{cmd::kPrintPreview, "打印预览(&V)", "", "", ByView, "显示整页\n打印预览"},
     CommandInfo{cmd::kExportPdf, "输出 PDF 文件(&O)...", "", "", ByView, "把当前视图的全部页输出为 PDF 文件\n输出 PDF"},
+    CommandInfo{cmd::kExportCsv, "导出 CSV 文件(&C)...", "", "", ByView, "把当前视图的表格导出为 CSV 文件\n导出 CSV"},
+    CommandInfo{cmd::kExportXlsx, "导出 Excel 文件(&E)...", "", "", ByView, "把当前视图的表格导出为 Excel 工作簿\n导出 Excel"},
     CommandInfo{cmd::kPrintSetup, "打印设置(&R)...", "", "", Always, "改变打印机及打印选项\n打印设置"},
     CommandInfo{cmd::kPageSetup, "页面设置(&L)...", "", "", ByView, "设置当前视图的纸张、页边距、行距和字体\n页面设置"},
     CommandInfo{cmd::kCalculator, "计算器(D)", "", "", Always, "计算表达式的值\n计算器"},
@@ -35,6 +37,7 @@ constexpr std::array kCommands = {
     CommandInfo{cmd::kTemplateDirectory, "分录模板目录定义", "", "0207", Permission, "定义凭证分录模板目录\n模板目录"},
     CommandInfo{cmd::kTemplateEntries, "模板分录定义", "", "0208", Permission, "定义凭证分录模板的分录\n模板分录"},
     CommandInfo{cmd::kTemplateVariables, "分录模板变量表", "", "0209", Permission, "定义分录模板的变量\n模板变量表"},
+    CommandInfo{cmd::kImportVouchers, "导入凭证...", "", "0203", Permission, "从 CSV 文件导入记帐凭证\n导入凭证"},
     // 会计帐簿
     CommandInfo{cmd::kThreeColumnLedger, "三栏式帐", "", "0301", Permission, "三栏式明细帐与总帐\n三栏式帐"},
     CommandInfo{cmd::kMultiColumnLedger, "多栏式帐", "", "0302", Permission, "多栏式明细帐\n多栏式帐"},
@@ -57,6 +60,8 @@ constexpr std::array kCommands = {
     CommandInfo{cmd::kCopySets, "拷贝会计信息", "", "0101", PermissionNoChild, "从其他帐套拷贝会计信息\n拷贝会计信息"},
     CommandInfo{cmd::kNewAccountSet, "建立帐套", "", "0101", PermissionNoChild, "建立新帐套\n建立帐套"},
     CommandInfo{cmd::kAccountSetInfo, "帐套信息修改", "", "0101", PermissionNoChild, "修改帐套信息\n帐套信息修改"},
+    CommandInfo{cmd::kBackup, "备份帐务数据...", "", "0101", Permission, "备份本年度帐务数据或整个帐套\n备份"},
+    CommandInfo{cmd::kRestore, "恢复帐务数据...", "", "0101", PermissionNoChild, "从备份恢复本年度帐务数据\n恢复"},
     // 查看
     CommandInfo{cmd::kToolBar, "工具栏(&T)", "", "", Always, "显示或隐藏工具栏\n工具栏"},
     CommandInfo{cmd::kStatusBar, "状态栏(&S)", "", "", Always, "显示或隐藏状态栏\n状态栏"},
@@ -98,18 +103,19 @@ const CommandInfo* findCommand(int id)
 const std::vector<MenuInfo>& mainMenu()
 {
     static const std::vector<MenuInfo> menu = {
-        {"通用服务(&F)", {cmd::kLogin, cmd::kPassword, 0, cmd::kPrint, cmd::kPrintPreview, cmd::kExportPdf, cmd::kPrintSetup,
+        {"通用服务(&F)", {cmd::kLogin, cmd::kPassword, 0, cmd::kPrint, cmd::kPrintPreview, cmd::kExportPdf, cmd::kExportCsv,
+                          cmd::kExportXlsx, cmd::kPrintSetup,
                           cmd::kPageSetup, 0, cmd::kCalculator, 0, cmd::kCopy, cmd::kCut, cmd::kPaste, 0, cmd::kSave,
                           cmd::kClose, 0, cmd::kExit}},
         {"记帐凭证(&E)", {cmd::kVoucherQuery, cmd::kVoucherSummary, cmd::kVoucherEntry, cmd::kVoucherReview,
                           cmd::kMonthClose, 0, cmd::kVoucherClasses, cmd::kTemplateDirectory, cmd::kTemplateEntries,
-                          cmd::kTemplateVariables}},
+                          cmd::kTemplateVariables, 0, cmd::kImportVouchers}},
         {"会计帐簿(&B)", {cmd::kThreeColumnLedger, cmd::kMultiColumnLedger, cmd::kQuantityLedger,
                           cmd::kCurrencyLedger, 0, cmd::kBalanceTable, cmd::kTurnoverTable, 0, cmd::kFuzzyQuery}},
         {"会计科目(&K)", {cmd::kSubjectQuery, cmd::kSubjectPrint, cmd::kSubjectSetup, cmd::kOpeningBalances, 0,
                           cmd::kCurrencies, cmd::kExchangeRates}},
         {"帐务管理(&G)", {cmd::kOperators, 0, cmd::kNewYear, cmd::kCarryForward, cmd::kCopySets, 0,
-                          cmd::kNewAccountSet, cmd::kAccountSetInfo}},
+                          cmd::kNewAccountSet, cmd::kAccountSetInfo, 0, cmd::kBackup, cmd::kRestore}},
         {"查看", {cmd::kToolBar, cmd::kStatusBar}},
         {"窗口", {cmd::kNewWindow, cmd::kCascade, cmd::kTile, cmd::kArrangeIcons}},
         {"帮助(&H)", {cmd::kHelpTopics, 0, cmd::kAbout}},

@@ -22,5 +22,7 @@ int runReview(const Arguments& args);
 int runCloseMonth(const Arguments& args);
 int runCarryForward(const Arguments& args);
 int runCopyFrom(const Arguments& args);
+int runBackup(const Arguments& args);
+int runRestore(const Arguments& args);
 
 } // namespace kszw::cli

@@ -1,16 +1,15 @@
-// kszw-cli import: reads a CSV file into the year file through the same operations and checks as
-// the dialogs, all or nothing; a refused row is named by its line.
+// kszw-cli import: reads a CSV file (UTF-8, or GBK) into the year file through the same operations
+// and checks as the dialogs, all or nothing; a refused row is named by its line.
 #include "chart/chart_import.h"
 #include "cli/cli_login.h"
 #include "cli/cli_prompt.h"
 #include "cli/commands.h"
 #include "cli/options.h"
 #include "common/clock.h"
+#include "common/text_encoding.h"
 #include "voucher/voucher_import.h"
 
 #include <cstdio>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -79,20 +78,19 @@ int runImport(const Arguments& args)
             kind = &candidate;
     if (!kind)
         return badUsage("unknown kind " + parsed.positional[1] + " (subjects, opening, currencies, rates, vouchers)", kImportUsage);
-    std::ifstream in(parsed.positional[2], std::ios::binary);
-    if (!in) {
-        std::fprintf(stderr, "无法打开此文件！\n%s\n", parsed.positional[2].c_str());
+    // UTF-8, or GBK as spreadsheet programs on Chinese systems save it.
+    const DecodedText text = readTextFile(parsed.positional[2]);
+    if (!text.ok) {
+        std::fprintf(stderr, "%s\n", terminalText(text.error).c_str());
         return 1;
     }
-    std::ostringstream text;
-    text << in.rdbuf();
 
     CliPrompt prompt;
     std::unique_ptr<CKszwEnv> env =
         loginForCommand(parsed.positional[0], *op, parsed.option("--password").value_or(""), kind->right, prompt);
     if (!env)
         return 1;
-    const Outcome result = kind->run(*env, text.str());
+    const Outcome result = kind->run(*env, text.text);
     if (!result.ok) {
         for (const std::string& refusal : result.refusals)
             std::fprintf(stderr, "%s: %s\n", parsed.positional[2].c_str(), terminalText(refusal).c_str());

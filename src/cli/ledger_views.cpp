@@ -181,6 +181,7 @@ std::optional<ViewOutput> balanceView(CKszwEnv& env, const ParsedArguments& pars
     output.heads = {"帐户余额表", cutoffText(conditions->cutoffDate), unitText(env.unitName()),
                     joined(tableFootTexts(env.operatorName()))};
     output.rows.push_back({"科目代码", "科目名称", "借或贷", "余额"});
+    output.footHeads = 1;
     for (const auto& row : table.rows)
         output.rows.emplace_back(row.begin(), row.end());
     return output;
@@ -236,6 +237,7 @@ std::optional<ViewOutput> turnoverView(CKszwEnv& env, const ParsedArguments& par
     output.heads = {"帐户余额及发生额表", turnoverPeriodText(conditions->startDate, conditions->endDate),
                     unitText(env.unitName()), joined(tableFootTexts(env.operatorName()))};
     output.rows.push_back({"科目代码", "科目名称", "借或贷", "期初余额", "借方发生额", "贷方发生额", "借或贷", "期末余额"});
+    output.footHeads = 1;
     for (const auto& row : table.rows)
         output.rows.emplace_back(row.begin(), row.end());
     return output;

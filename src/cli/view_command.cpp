@@ -1,6 +1,7 @@
 // kszw-cli view: prints the rows a view of the program shows, head texts first as "# " lines,
-// cells separated by TAB (tsv) or as CSV records (csv); or writes the view's printed pages to a
-// PDF file (pdf), drawn by the view itself.
+// cells separated by TAB (tsv) or as CSV records (csv); writes them to an Excel workbook (xlsx),
+// amounts as numbers; or writes the view's printed pages to a PDF file (pdf), drawn by the view
+// itself.
 #include "chart/chart_listing.h"
 #include "cli/cli_login.h"
 #include "cli/cli_prompt.h"
@@ -11,12 +12,14 @@
 #include "common/clock.h"
 #include "common/csv.h"
 #include "common/text.h"
+#include "formview/table_export.h"
 #include "voucher/voucher.h"
 #include "store/accounting_calendar.h"
 #include "voucher/voucher_listing.h"
 #include "voucher/voucher_selection.h"
 #include "voucher/voucher_summary.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <set>
 #include <cstdlib>
@@ -34,7 +37,7 @@ constexpr const char* kViewUsage =
     "[--month M] [--parent K] [--numbers N1,N2…|--classes C1,C2…] [--range all|reviewed|unreviewed] "
     "[--from M|YYYYMMDD] [--to M|YYYYMMDD] [--mode auto|detail|summary] [--print-rows] [--rows-per-page N] "
     "[--levels next|all] [--amount A [--amount2 B]] [--side debit|credit] [--text T] [--order date|subject] "
-    "[--format tsv|csv|pdf] [--out PATH]";
+    "[--format tsv|csv|pdf|xlsx] [--out PATH]";
 
 
 // The root the chart is listed from, after the checks of the scope dialog; nothing when refused.
@@ -61,6 +64,8 @@ std::optional<ViewOutput> chartView(CKszwEnv& env, const ParsedArguments& parsed
     output.heads = {trim(kChartListingTitle), chartUnitText(env.unitName()),
                     chartPrintTimeText(SystemClock().today()), chartMakerText(env.operatorName())};
     output.rows = buildChartListing(env.db(), *root);
+    output.headerRows = 0;
+    output.footHeads = 1;
     return output;
 }
 
@@ -114,6 +119,7 @@ std::optional<ViewOutput> voucherView(CKszwEnv& env, const ParsedArguments& pars
     for (const ListedLine& line : listing->lines)
         output.rows.push_back(listingRow(line, quantity));
     output.rows.push_back(listingTotalsRow(kTotalLabel, listing->debitTotal, listing->creditTotal, quantity));
+    output.footHeads = 1;
     return output;
 }
 
@@ -231,6 +237,7 @@ std::optional<ViewOutput> summaryView(CKszwEnv& env, const ParsedArguments& pars
     for (const SummaryRow& row : summary.rows)
         output.rows.push_back(summaryRowCells(row));
     output.rows.push_back(summaryTotalsCells(summary));
+    output.footHeads = 1;
     return output;
 }
 
@@ -273,6 +280,56 @@ std::string render(const ViewOutput& output, bool csv)
     return text;
 }
 
+// Whether a body column holds figures: every filled cell is one, and one at least has a point
+// or a grouping comma (codes, months, days and voucher numbers have neither).
+bool isFigureColumn(const ViewOutput& output, size_t col)
+{
+    bool grouped = false;
+    for (size_t row = static_cast<size_t>(std::max(0, output.headerRows)); row < output.rows.size(); ++row) {
+        const std::vector<std::string>& cells = output.rows[row];
+        if (col >= cells.size() || trimWhitespace(cells[col]).empty())
+            continue;
+        if (!parseFigure(cells[col]))
+            return false;
+        grouped = grouped || cells[col].find_first_of(".,") != std::string::npos;
+    }
+    return grouped;
+}
+
+// The output as a spreadsheet table: the first head the title, the view's foot lines under the
+// table, the figures of the figure columns as numbers.
+ExportTable exportTableOf(const ViewOutput& output)
+{
+    ExportTable table;
+    const size_t heads = output.heads.size();
+    const size_t footHeads = std::min(heads, static_cast<size_t>(std::max(0, output.footHeads)));
+    for (size_t i = 0; i < heads; ++i) {
+        if (i == 0 && i < heads - footHeads)
+            table.title = output.heads[i];
+        else
+            (i < heads - footHeads ? table.headLines : table.footLines).push_back({textCell(output.heads[i])});
+    }
+    size_t columns = 0;
+    for (const std::vector<std::string>& row : output.rows)
+        columns = std::max(columns, row.size());
+    std::vector<bool> figures(columns);
+    for (size_t col = 0; col < columns; ++col)
+        figures[col] = isFigureColumn(output, col);
+    for (size_t row = 0; row < output.rows.size(); ++row) {
+        const bool header = row < static_cast<size_t>(std::max(0, output.headerRows));
+        ExportRow cells;
+        for (size_t col = 0; col < output.rows[row].size(); ++col) {
+            const std::string& text = output.rows[row][col];
+            cells.push_back(header         ? textCell(trimWhitespace(text), ExportAlign::Center)
+                            : figures[col] ? figureCell(text)
+                                           : textCell(text));
+        }
+        (header ? table.headerRows : table.rows).push_back(std::move(cells));
+    }
+    table.columnWidths = fittingColumnWidths(table);
+    return table;
+}
+
 } // namespace
 
 int runView(const Arguments& args)
@@ -295,13 +352,16 @@ int runView(const Arguments& args)
         return badUsage("unknown view " + parsed.positional[1], kViewUsage);
     const std::string formatName = parsed.option("--format").value_or("tsv");
     const bool pdf = formatName == "pdf";
-    if (formatName != "tsv" && formatName != "csv" && !(pdf && kind->pdf))
-        return badUsage(kind->pdf ? "--format takes tsv, csv or pdf for this view"
-                                  : "--format takes tsv or csv for this view",
+    const bool xlsx = formatName == "xlsx";
+    if (formatName != "tsv" && formatName != "csv" && !xlsx && !(pdf && kind->pdf))
+        return badUsage(kind->pdf ? "--format takes tsv, csv, xlsx or pdf for this view"
+                                  : "--format takes tsv, csv or xlsx for this view",
                         kViewUsage);
     const std::optional<std::string> out = parsed.option("--out");
     if (pdf && (!out || out->empty()))
         return badUsage("--format pdf needs --out PATH", kViewUsage);
+    if (xlsx && (!out || out->empty()))
+        return badUsage("--format xlsx needs --out PATH", kViewUsage);
 
     CliPrompt prompt;
     std::unique_ptr<CKszwEnv> env = loginForCommand(parsed.positional[0], parsed.option("--operator").value_or(""),
@@ -313,6 +373,8 @@ int runView(const Arguments& args)
     std::optional<ViewOutput> output = kind->build(*env, parsed, prompt);
     if (!output)
         return 1;
+    if (xlsx)
+        return writeExportXlsx(exportTableOf(*output), *out, prompt) ? 0 : 1;
     const std::string text = render(*output, formatName == "csv");
     if (out) {
         std::ofstream file(*out, std::ios::binary);

@@ -1,5 +1,5 @@
-// The views kszw-cli view knows: each prints the rows its GUI view shows (head texts first) or
-// writes the view's printed pages to a PDF file.
+// The views kszw-cli view knows: each prints the rows its GUI view shows (head texts first), writes
+// them to an Excel workbook, or writes the view's printed pages to a PDF file.
 #pragma once
 
 #include "cli/options.h"
@@ -19,6 +19,10 @@ namespace kszw::cli {
 struct ViewOutput {
     std::vector<std::string> heads;
     std::vector<std::vector<std::string>> rows;
+    // For a spreadsheet (xlsx): how many of the first rows are column headers, and how many of
+    // the last heads are the view's foot lines, which go under the table there.
+    int headerRows = 1;
+    int footHeads = 0;
 };
 
 struct ViewKindEntry {

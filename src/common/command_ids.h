@@ -49,6 +49,14 @@ inline constexpr int kNextVoucher = 40017;
 inline constexpr int kReviewToggle = 32842;
 // Writes every page of the active view to a PDF file.
 inline constexpr int kExportPdf = 32901;
+// Writes the active view's table to a CSV file (UTF-8) or an Excel workbook (XLSX).
+inline constexpr int kExportCsv = 32902;
+inline constexpr int kExportXlsx = 32903;
+// Reads vouchers from a CSV file of the import format, after a preview.
+inline constexpr int kImportVouchers = 32904;
+// A copy of the open year file or of the whole account set, and taking one back.
+inline constexpr int kBackup = 40035;
+inline constexpr int kRestore = 40036;
 // Framework commands.
 inline constexpr int kFileNew = 57600;
 inline constexpr int kFileOpen = 57601;

@@ -10,7 +10,9 @@
 #include "store/transaction.h"
 #include "voucher/voucher.h"
 
+#include <algorithm>
 #include <cmath>
+#include <map>
 #include <optional>
 
 namespace kszw {
@@ -51,44 +53,68 @@ struct Group {
     std::string date;
     std::string number;
     std::string attachments;
-    std::vector<const CsvRecord*> rows;
+    std::vector<const CsvRecord*> records;
+    std::vector<size_t> rows; // the rows of the result, one per record
 };
 
-} // namespace
-
-std::string VoucherImportRefusal::text() const
+// A cell of the record, empty when the record is short of it.
+std::string field(const CsvRecord& record, size_t column)
 {
-    return line > 0 ? format("第 %d 行：", line) + message : message;
+    return column < record.fields.size() ? trimWhitespace(record.fields[column]) : std::string();
 }
 
-VoucherImportResult importVouchers(CKszwEnv& env, const Clock& clock, std::string_view csvText)
+// The import, or with write false its preview: the same checks, numbering and store, rolled back.
+VoucherImportResult runImport(CKszwEnv& env, const Clock& clock, std::string_view csvText, bool write)
 {
     VoucherImportResult result;
     const CsvTable table = readCsvTable(csvText, kColumns);
     if (!table.error.empty()) {
         result.refusals.push_back({table.errorLine, table.error});
+        VoucherImportRow row;
+        row.line = table.errorLine;
+        row.refusals.push_back(table.error);
+        result.rows.push_back(std::move(row));
         return result;
     }
-    // Consecutive rows of one date and number make one voucher.
+    // Every record is a row of the result; consecutive rows of one date and number make one voucher.
+    std::map<int, size_t> rowOfLine;
     std::vector<Group> groups;
     for (const CsvRecord& record : table.records) {
+        VoucherImportRow row;
+        row.line = record.line;
+        row.date = field(record, 0);
+        row.number = toUpperAscii(field(record, 1));
+        row.summary = field(record, 3);
+        row.subject = field(record, 4);
+        row.debit = field(record, 5);
+        row.credit = field(record, 6);
+        row.quantity = field(record, 7);
+        rowOfLine[record.line] = result.rows.size();
+        result.rows.push_back(std::move(row));
         if (record.fields.size() != kColumns.size()) {
-            result.refusals.push_back({record.line, format("应有 %d 列，实有 %d 列！", static_cast<int>(kColumns.size()),
-                                                           static_cast<int>(record.fields.size()))});
+            const std::string message = format("应有 %d 列，实有 %d 列！", static_cast<int>(kColumns.size()),
+                                               static_cast<int>(record.fields.size()));
+            result.refusals.push_back({record.line, message});
+            result.rows.back().refusals.push_back(message);
             continue;
         }
-        const std::string date = trimWhitespace(record.fields[0]);
-        const std::string number = toUpperAscii(trimWhitespace(record.fields[1]));
+        const std::string& date = result.rows.back().date;
+        const std::string& number = result.rows.back().number;
         if (groups.empty() || groups.back().date != date || groups.back().number != number)
-            groups.push_back({record.line, date, number, trimWhitespace(record.fields[2]), {}});
-        groups.back().rows.push_back(&record);
+            groups.push_back({record.line, date, number, field(record, 2), {}, {}});
+        groups.back().records.push_back(&record);
+        groups.back().rows.push_back(result.rows.size() - 1);
+        result.rows.back().voucher = static_cast<int>(groups.size());
     }
 
     Database& db = env.db();
     Transaction transaction(db);
     for (const Group& group : groups) {
         const size_t refusedBefore = result.refusals.size();
-        auto refuse = [&result](int line, std::string message) { result.refusals.push_back({line, std::move(message)}); };
+        auto refuse = [&](int line, std::string message) {
+            result.rows[rowOfLine.at(line)].refusals.push_back(message);
+            result.refusals.push_back({line, std::move(message)});
+        };
         if (group.date.size() != 8 || !isAllDigits(group.date))
             refuse(group.firstLine, "日期应为年月日八位数字（如20260315）！");
         // The cells take what the entry view's cells take.
@@ -99,45 +125,58 @@ VoucherImportResult importVouchers(CKszwEnv& env, const Clock& clock, std::strin
 
         CVoucher voucher(env, clock);
         voucher.lines.clear();
-        for (const CsvRecord* row : group.rows) {
-            const std::string summary = trimWhitespace(row->fields[3]);
-            const std::string subject = trimWhitespace(row->fields[4]);
-            const std::optional<double> debit = decimalNumber(row->fields[5]);
-            const std::optional<double> credit = decimalNumber(row->fields[6]);
-            const std::optional<double> quantity = decimalNumber(row->fields[7]);
+        for (size_t i = 0; i < group.records.size(); ++i) {
+            const CsvRecord* record = group.records[i];
+            VoucherImportRow& shown = result.rows[group.rows[i]];
+            const std::string& summary = shown.summary;
+            const std::string& subject = shown.subject;
+            const std::optional<double> debit = decimalNumber(record->fields[5]);
+            const std::optional<double> credit = decimalNumber(record->fields[6]);
+            const std::optional<double> quantity = decimalNumber(record->fields[7]);
             if (gbkLength(summary) > 40)
-                refuse(row->line, "摘要不能超过40个字节（20个汉字）！");
+                refuse(record->line, "摘要不能超过40个字节（20个汉字）！");
             else if (summary.find_first_of("|[]'\"") != std::string::npos)
-                refuse(row->line, "摘要中不能有 | [ ] ' \" 这些字符！");
+                refuse(record->line, "摘要中不能有 | [ ] ' \" 这些字符！");
             if (!debit || !credit || !quantity) {
-                refuse(row->line, "金额和数量只能是数字，整数部分不超过12位！");
+                refuse(record->line, "金额和数量只能是数字，整数部分不超过12位！");
                 continue;
             }
             // Amounts are kept to the cent, rounded half away from zero: spreadsheet arithmetic
             // leaves tails such as 99.999995.
             const double debitCents = ReadNumber(FixedText(*debit, 2));
             const double creditCents = ReadNumber(FixedText(*credit, 2));
-            if (std::fabs(debitCents) <= 0.00001 && std::fabs(creditCents) <= 0.00001) {
-                refuse(row->line, "借方和贷方金额都为空！");
+            const bool hasDebit = std::fabs(debitCents) > 0.00001;
+            const bool hasCredit = std::fabs(creditCents) > 0.00001;
+            shown.debit = hasDebit ? FixedText(debitCents, 2) : std::string();
+            shown.credit = hasCredit ? FixedText(creditCents, 2) : std::string();
+            const std::string quantityText = RemoveGroupCommas(FormatNumber(*quantity, 0, 0, 6));
+            shown.quantity = std::fabs(*quantity) > 0.00001 ? quantityText : std::string();
+            if (!hasDebit && !hasCredit) {
+                refuse(record->line, "借方和贷方金额都为空！");
+                continue;
+            }
+            // A line of the entry view holds one of the two: the store would keep the debit only.
+            if (hasDebit && hasCredit) {
+                refuse(record->line, "一行只能有借方或贷方金额，不能两者都有！");
                 continue;
             }
             const std::optional<SubjectAttributes> attributes = subjectAttributes(db, subject);
             if (!attributes)
-                refuse(row->line, "科目“" + subject + "”不存在!");
+                refuse(record->line, "科目“" + subject + "”不存在!");
             else if (descendantCount(db, subject) > 0)
-                refuse(row->line, "科目“" + subject + "”不是最低明细科目，不能记帐！");
+                refuse(record->line, "科目“" + subject + "”不是最低明细科目，不能记帐！");
             else if (attributes->reserved())
-                refuse(row->line, "“" + subject + "”科目为专用科目，不能在本软件中记帐！");
+                refuse(record->line, "“" + subject + "”科目为专用科目，不能在本软件中记帐！");
             else if ((attributes->kind.empty() || attributes->kind == "0") && std::fabs(*quantity) > 0.00001)
-                refuse(row->line, "科目“" + subject + "”不核算数量或外币，不能录入数量！");
+                refuse(record->line, "科目“" + subject + "”不核算数量或外币，不能录入数量！");
             VoucherLine line;
             line[VoucherLine::Summary] = summary;
             line[VoucherLine::Subject] = subject;
-            if (std::fabs(debitCents) > 0.00001)
-                line[VoucherLine::Debit] = FixedText(debitCents, 2);
+            if (hasDebit)
+                line[VoucherLine::Debit] = shown.debit;
             else
-                line[VoucherLine::Credit] = FixedText(creditCents, 2);
-            line[VoucherLine::Quantity] = RemoveGroupCommas(FormatNumber(*quantity, 0, 0, 6));
+                line[VoucherLine::Credit] = shown.credit;
+            line[VoucherLine::Quantity] = quantityText;
             voucher.lines.push_back(line);
         }
         if (result.refusals.size() > refusedBefore || voucher.lines.empty())
@@ -152,6 +191,9 @@ VoucherImportResult importVouchers(CKszwEnv& env, const Clock& clock, std::strin
             refuse(group.firstLine, prompt.message);
             continue;
         }
+        // The number the voucher is stored under, as the rows of the preview show it.
+        for (size_t row : group.rows)
+            result.rows[row].number = voucher.CER;
         const int stored = voucher.Store(true, "", "", static_cast<int>(ReadNumber(voucher.head[kHeadAttachments])));
         switch (stored) {
         case voucher_result::kOk:
@@ -163,11 +205,49 @@ VoucherImportResult importVouchers(CKszwEnv& env, const Clock& clock, std::strin
         default: refuse(group.firstLine, "凭证未能存入！"); break;
         }
     }
-    if (!result.refusals.empty())
+    if (!result.refusals.empty()) {
+        // In file order: a record with a wrong column count was refused before the vouchers.
+        std::stable_sort(result.refusals.begin(), result.refusals.end(),
+                         [](const VoucherImportRefusal& a, const VoucherImportRefusal& b) { return a.line < b.line; });
+        result.vouchers = 0;
+        result.lines = 0;
         return result; // the transaction rolls everything back
-    transaction.commit();
+    }
+    if (write)
+        transaction.commit();
     result.ok = true;
     return result;
+}
+
+} // namespace
+
+std::string VoucherImportRefusal::text() const
+{
+    return line > 0 ? format("第 %d 行：", line) + message : message;
+}
+
+int VoucherImportResult::voucherCount() const
+{
+    int count = 0;
+    for (const VoucherImportRow& row : rows)
+        count = std::max(count, row.voucher);
+    return count;
+}
+
+int VoucherImportResult::refusedRowCount() const
+{
+    return static_cast<int>(std::count_if(rows.begin(), rows.end(),
+                                          [](const VoucherImportRow& row) { return !row.refusals.empty(); }));
+}
+
+VoucherImportResult importVouchers(CKszwEnv& env, const Clock& clock, std::string_view csvText)
+{
+    return runImport(env, clock, csvText, true);
+}
+
+VoucherImportResult previewVoucherImport(CKszwEnv& env, const Clock& clock, std::string_view csvText)
+{
+    return runImport(env, clock, csvText, false);
 }
 
 } // namespace kszw

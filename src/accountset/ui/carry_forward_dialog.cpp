@@ -6,7 +6,9 @@
 #include "accountset/carry_forward.h"
 #include "common/prompt.h"
 #include "common/ui/qt_text.h"
+#include "common/clock.h"
 #include "session/kszw_env.h"
+#include "store/backup.h"
 #include "store/database_error.h"
 #include "store/error_messages.h"
 
@@ -242,6 +244,9 @@ void CCarryForwardDlg::confirm()
     } catch (const DatabaseError& error) {
         m_prompt.warn(userMessage(error, m_env.db().path()));
     }
+    // The year is about to change for good: a backup of it first, when the user wants one.
+    if (carry && offerBackupFirst(m_env.db(), m_env.year(), SystemClock(), m_prompt) == BackupOffer::Cancelled)
+        carry = false;
     if (!carry) {
         setStatus(qtText(kChooseItems));
         setControlsEnabled(true);

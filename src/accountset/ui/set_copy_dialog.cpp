@@ -4,10 +4,12 @@
 #include "accountset/ui/set_copy_dialog.h"
 
 #include "accountset/new_year.h"
+#include "common/clock.h"
 #include "common/prompt.h"
 #include "common/ui/qt_text.h"
 #include "session/kszw_env.h"
 #include "session/ui/login_dialog.h"
+#include "store/backup.h"
 #include "store/database_error.h"
 #include "store/error_messages.h"
 
@@ -261,6 +263,9 @@ void CSetCopyDlg::showProgress(const CopyProgress& progress)
 void CSetCopyDlg::copyItems()
 {
     if (!m_source || m_copying)
+        return;
+    // The copy changes this year for good: a backup of it first, when the user wants one.
+    if (offerBackupFirst(m_env.db(), m_env.year(), SystemClock(), m_prompt) == BackupOffer::Cancelled)
         return;
     const CopySelection ticked = selection();
     const std::string sourcePath = m_source->path;

@@ -2,6 +2,7 @@
 
 #include "accountset/ui/account_set_dialog.h"
 #include "accountset/ui/account_set_info_dialog.h"
+#include "accountset/ui/backup_dialogs.h"
 #include "accountset/ui/carry_forward_dialog.h"
 #include "accountset/ui/set_copy_dialog.h"
 #include "accountset/ui/new_year_dialog.h"
@@ -54,6 +55,7 @@
 #include "voucher/ui/voucher_display_view.h"
 #include "voucher/ui/voucher_entry_frame.h"
 #include "voucher/ui/voucher_entry_view.h"
+#include "voucher/ui/voucher_import_dialog.h"
 #include "voucher/ui/voucher_select_dialog.h"
 #include "voucher/ui/voucher_summary_view.h"
 
@@ -302,6 +304,17 @@ bool CKszwAppBase::onCommand(int id)
     case cmd::kLogin:
         login(QString());
         return true;
+    case cmd::kBackup: CBackupDlg::openBackup(m_env, m_clock, m_prompt, m_frame.get()); return true;
+    case cmd::kRestore: {
+        // Restoring the logged-in year renews the login (the command needs every window closed).
+        const QString file = QString::fromStdString(m_env.filePath());
+        switch (CRestoreDlg::openRestore(m_env, m_clock, m_prompt, m_frame.get())) {
+        case RestoreDialogOutcome::LoginRenewed: afterLogin(); break;
+        case RestoreDialogOutcome::LoginLost: login(file); break;
+        default: break;
+        }
+        return true;
+    }
     case cmd::kAbout: {
         AboutDialog about(m_frame.get());
         about.exec();
@@ -515,6 +528,7 @@ bool CKszwApp::onCommand(int id)
     case cmd::kMultiColumnLedger: openMultiColumnLedger(); return true;
     case cmd::kQuantityLedger: openQuantityLedger(0); return true;
     case cmd::kCurrencyLedger: openQuantityLedger(1); return true;
+    case cmd::kImportVouchers: CVoucherImportDlg::openImport(env(), clock(), prompt(), mainFrame()); return true;
     case cmd::kVoucherClasses:
         CVoucherClassListDlg::openClasses(env().db(), prompt(), mainFrame());
         return true;

@@ -12,6 +12,7 @@
 #include "formula/ui/calculator_dialog.h"
 #include "formview/page_rules.h"
 #include "formview/ui/font_mapping.h"
+#include "formview/ui/form_export.h"
 #include "formview/ui/form_printer.h"
 
 #include <QApplication>
@@ -93,6 +94,19 @@ CKsFormView::CKsFormView(QWidget* parent) : QAbstractScrollArea(parent)
     addItem("剪切", cmd::kCut);
     addItem("复制", cmd::kCopy);
     addItem("粘贴", cmd::kPaste);
+    m_menu->addSeparator();
+    // The table of any view goes out as a file, named as in the 通用服务 menu.
+    QMenu* exports = m_menu->addMenu(QStringLiteral("导出(&X)"));
+    for (const auto& [text, id] : {std::pair{"导出 CSV 文件(&C)...", cmd::kExportCsv},
+                                   std::pair{"导出 Excel 文件(&E)...", cmd::kExportXlsx},
+                                   std::pair{"输出 PDF 文件(&O)...", cmd::kExportPdf}}) {
+        QAction* action = exports->addAction(QString::fromUtf8(text));
+        action->setData(id);
+        connect(action, &QAction::triggered, this, [this, id = id] {
+            if (!runCommand(id))
+                emit commandRequested(id);
+        });
+    }
 }
 
 CKsFormView::~CKsFormView()
@@ -544,7 +558,7 @@ bool CKsFormView::isCommandEnabled(int id) const
     case cmd::kFileNew: return m_editable != 0;
     case cmd::kDeleteRow: return m_editable != 0;
     case cmd::kCalculator: return true;
-    default: return isPrintCommand(id);
+    default: return isPrintCommand(id) || isExportCommand(id);
     }
 }
 
@@ -558,8 +572,13 @@ bool CKsFormView::runCommand(int id)
     case cmd::kRedo: Redo(); return true;
     case cmd::kDeleteRow: DeleteSelection(); return true;
     case cmd::kCalculator: openCalculator(); return true;
-    default: return runPrintCommand(*this, id, prompt());
+    default: return runPrintCommand(*this, id, prompt()) || runExportCommand(*this, id, prompt());
     }
+}
+
+ExportTable CKsFormView::exportTable()
+{
+    return collectExportTable(*this);
 }
 
 void CKsFormView::setSettingsKey(const SettingsKey& key)

@@ -14,6 +14,7 @@
 #include "formview/edit_history.h"
 #include "formview/form_geometry.h"
 #include "formview/print_settings.h"
+#include "formview/table_export.h"
 
 #include <QAbstractScrollArea>
 #include <QFont>
@@ -60,6 +61,16 @@ struct CellRange {
     int bottom = -1;
     int right = -1;
     bool contains(int row, int col) const { return row >= top && row <= bottom && col >= left && col <= right; }
+};
+
+// What the drawing of a page writes, handed over instead of painted: how the view's texts are
+// taken out of it for export, whatever the view draws them with.
+struct DrawnTextRecorder {
+    virtual ~DrawnTextRecorder() = default;
+    // A cell's whole text as DrawCellText was given it (before any shortening) and its alignment.
+    virtual void cellText(std::string_view area, int row, int col, std::string_view text, std::string_view align) = 0;
+    // A text DrawAreaText writes at (x, y), the top left of the text, in the font of the area.
+    virtual void areaText(std::string_view area, int x, int y, const QString& text) = 0;
 };
 
 // The shared form view (see the top of this file).
@@ -132,6 +143,9 @@ public:
     // Number of TEXT rows on one screen page or printed page; 0 when not one fits.
     virtual int GetPageRows(bool printing) const;
     virtual bool IsRowAppendAllowed();
+    // The view's texts as one table for export (title, head lines, column headers, every body
+    // row, footers, foot lines, column widths); the base takes them from the view's own drawing.
+    virtual ExportTable exportTable();
 
     // ---- geometry services: device units of the drawing in progress (the screen otherwise) ----
     // x of a column's left rule in the table areas (column == columnCount: the right edge).
@@ -161,6 +175,8 @@ public:
     FormGeometry geometryFor(const QPaintDevice& device, bool printing) const;
     // Number of printed pages: (text rows − 1) ÷ rows per page + 1; 1 when no row fits.
     int GetPageCount(bool printing) const;
+    // While a recorder is set, DrawCellText and DrawAreaText hand it their texts and paint nothing.
+    void setTextRecorder(DrawnTextRecorder* recorder) { m_recorder = recorder; }
     // The device GetPageRows (printing) measures on (a printer); a 600-dpi page when none.
     void setPrintDevice(const QPaintDevice* device) { m_printDevice = device; }
     bool isPrinting() const { return m_drawing && m_drawing->printing; }
@@ -308,6 +324,7 @@ private:
     FormGeometry m_screen;
     const DrawingContext* m_drawing = nullptr;
     const QPaintDevice* m_printDevice = nullptr;
+    DrawnTextRecorder* m_recorder = nullptr;
     const Clock* m_clock = nullptr;
     SettingsKey m_settingsKey;
     Prompt* m_prompt = nullptr;

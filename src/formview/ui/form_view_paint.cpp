@@ -304,6 +304,10 @@ void CKsFormView::DrawCellText(int row, int col, QPainter& dc, std::string_view 
     const DeviceRect rect = g.cellRect(area, row, col, m_drawing->firstRow);
     if (rect.width <= 0)
         return;
+    if (m_recorder) {
+        m_recorder->cellText(area, row, col, text, align);
+        return;
+    }
     const bool printing = m_drawing->printing;
     if (!printing) {
         std::string key = std::string(area) + ':' + std::to_string(col);
@@ -353,6 +357,10 @@ void CKsFormView::DrawCellText(int row, int col, QPainter& dc, std::string_view 
 
 void CKsFormView::DrawAreaText(QPainter& dc, int x, int y, const QString& text, std::string_view area)
 {
+    if (m_recorder) {
+        m_recorder->areaText(area, x, y, text);
+        return;
+    }
     const int fontIndex = areaFontIndex(area);
     dc.setFont(m_fonts[static_cast<size_t>(fontIndex)]);
     const RgbColor colors[] = {m_settings.page.topicColor, m_settings.page.headColor, m_settings.page.textColor,

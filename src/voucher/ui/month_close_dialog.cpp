@@ -1,9 +1,11 @@
 // The month-end close dialog: its texts and buttons, and 确认 running the close of the core.
 #include "voucher/ui/month_close_dialog.h"
 
+#include "common/clock.h"
 #include "common/prompt.h"
 #include "common/ui/qt_text.h"
 #include "session/kszw_env.h"
+#include "store/backup.h"
 #include "store/database_error.h"
 #include "store/error_messages.h"
 #include "voucher/month_close.h"
@@ -15,6 +17,37 @@
 #include <QVBoxLayout>
 
 namespace kszw {
+
+namespace {
+
+// The close's own prompt, which offers a backup of the year once the close is confirmed: after Yes
+// to the last question (of a month with vouchers or of an empty one) and before the close writes
+// anything. Cancel answers that question No.
+class BackupOfferingPrompt : public Prompt {
+public:
+    BackupOfferingPrompt(Prompt& inner, CKszwEnv& env) : m_inner(inner), m_env(env) {}
+
+    void tell(std::string_view text, Icon icon, std::string_view caption) override
+    {
+        m_inner.tell(text, icon, caption);
+    }
+    Answer ask(std::string_view text, Buttons buttons, Answer defaultButton, Icon icon,
+               std::string_view caption) override
+    {
+        const Answer answer = m_inner.ask(text, buttons, defaultButton, icon, caption);
+        const bool lastQuestion = text == kCloseQuestion || text == kEmptyMonthQuestion;
+        if (answer == Answer::Yes && lastQuestion
+            && offerBackupFirst(m_env.db(), m_env.year(), SystemClock(), m_inner) == BackupOffer::Cancelled)
+            return Answer::No;
+        return answer;
+    }
+
+private:
+    Prompt& m_inner;
+    CKszwEnv& m_env;
+};
+
+} // namespace
 
 CMonthCloseDlg::CMonthCloseDlg(CKszwEnv& env, Prompt& prompt, QWidget* parent)
     : QDialog(parent), m_env(env), m_prompt(prompt)
@@ -94,7 +127,8 @@ void CMonthCloseDlg::confirm()
     bool closed = false;
     try {
         int closedMonths = m_env.closedMonths();
-        closed = closeMonth(m_env.db(), m_prompt, closedMonths);
+        BackupOfferingPrompt prompt(m_prompt, m_env);
+        closed = closeMonth(m_env.db(), prompt, closedMonths);
         if (closed)
             m_env.setClosedMonths(closedMonths);
     } catch (const DatabaseError& error) {

@@ -9,6 +9,7 @@
 #include "formview/ui/modal_closer.h"
 #include "session/kszw_env.h"
 #include "session/user_settings.h"
+#include "store/backup.h"
 #include "store/database.h"
 
 #include <QCheckBox>
@@ -117,6 +118,12 @@ private:
     }
 
     int count(std::string_view sql) { return m_env->db().queryLong(sql); }
+
+    // The backups in the account set's backup folder.
+    QStringList backups() const
+    {
+        return QDir(QString::fromStdString(m_folder + "/备份")).entryList(QDir::Files | QDir::Hidden);
+    }
 
     static void click(QCheckBox* box) { QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(4, box->height() / 2)); }
 
@@ -288,17 +295,26 @@ private slots:
         ScriptedPrompt prompt;
         prompt.queueAnswer(Answer::Yes);
         prompt.queueAnswer(Answer::Yes);
+        prompt.queueAnswer(Answer::Yes); // the backup first
         CCarryForwardDlg dialog(*m_env, carry(), prompt);
         dialog.show();
         QVERIFY(QTest::qWaitForWindowExposed(&dialog));
         QTest::keyClick(&dialog, Qt::Key_Return);
 
         QCOMPARE(count("select count(*) from subt"), 4);
+        // The backup holds the year as it was before the run.
+        const QStringList made = backups();
+        QCOMPARE(made.size(), 1);
+        QCOMPARE(qs(prompt.entries()[2].text), qs(backupOfferQuestion(m_folder + "/备份")));
+        {
+            Database backup = Database::openReadOnly(m_folder + "/备份/" + made.front().toStdString());
+            QCOMPARE(backup.queryLong("select count(*) from subt"), 0);
+        }
         QCOMPARE(count("select count(*) from p0 where strcomp(cer,'    ',0)=0 and mry='  上 年  结  转'"), 3);
         QCOMPARE(m_env->db().queryDouble("select sum(f*my) from p0 where kno='1002-1'").value_or(0), 9500.0);
         QCOMPARE(m_env->db().queryDouble("select sum(f*my) from p0 where kno='4001'").value_or(0), -10000.0);
 
-        QCOMPARE(prompt.entries().size(), size_t(3));
+        QCOMPARE(prompt.entries().size(), size_t(4));
         const ScriptedPrompt::Entry& result = prompt.entries().back();
         QVERIFY(!result.question);
         QCOMPARE(result.icon, Icon::Information);
@@ -320,6 +336,7 @@ private slots:
         TimerWatchingPrompt prompt;
         prompt.queueAnswer(Answer::Yes);
         prompt.queueAnswer(Answer::Yes);
+        prompt.queueAnswer(Answer::No); // no backup
         CCarryForwardDlg dialog(*m_env, carry(), prompt);
         prompt.dialog = &dialog;
         dialog.show();
@@ -327,15 +344,16 @@ private slots:
         QTest::mouseClick(dialog.confirmButton(), Qt::LeftButton);
 
         // The progress timer rests while a message is shown, the run's warning included.
-        QCOMPARE(prompt.timerActive, (std::vector<bool>{false, false, false, false}));
+        QCOMPARE(prompt.timerActive, (std::vector<bool>{false, false, false, false, false}));
         QVERIFY(!dialog.progressTimer()->isActive());
         // The status line names the subject the warning is about.
         QCOMPARE(prompt.statuses[1], QStringLiteral("正在进行复制结转前的检查..."));
-        QVERIFY2(prompt.statuses[2].endsWith(QStringLiteral(" 1002-1")), qPrintable(prompt.statuses[2]));
+        QVERIFY2(prompt.statuses[3].endsWith(QStringLiteral(" 1002-1")), qPrintable(prompt.statuses[3]));
         const QStringList shown = texts(prompt);
-        QCOMPARE(shown.size(), 4);
-        QCOMPARE(shown[2], QStringLiteral("警告：\r\v本年度“1002-1”科目已有子科目，其余额不能结转\r\v按确认钮继续！"));
-        QVERIFY(shown[3].contains(QStringLiteral("不平原因：")));
+        QCOMPARE(shown.size(), 5);
+        QCOMPARE(shown[3], QStringLiteral("警告：\r\v本年度“1002-1”科目已有子科目，其余额不能结转\r\v按确认钮继续！"));
+        QVERIFY(shown[4].contains(QStringLiteral("不平原因：")));
+        QVERIFY(backups().isEmpty());
         QCOMPARE(count("select count(*) from p0 where strcomp(cer,'    ',0)=0"), 2);
         QCOMPARE(dialog.result(), int(QDialog::Accepted));
     }
@@ -351,13 +369,14 @@ private slots:
         TimerWatchingPrompt prompt;
         prompt.queueAnswer(Answer::Yes);
         prompt.queueAnswer(Answer::Yes);
+        prompt.queueAnswer(Answer::No); // no backup
         CCarryForwardDlg dialog(*m_env, carry(), prompt);
         prompt.dialog = &dialog;
         dialog.show();
         QVERIFY(QTest::qWaitForWindowExposed(&dialog));
         QTest::mouseClick(dialog.confirmButton(), Qt::LeftButton);
 
-        QCOMPARE(prompt.entries().size(), size_t(3));
+        QCOMPARE(prompt.entries().size(), size_t(4));
         const ScriptedPrompt::Entry& error = prompt.entries().back();
         QVERIFY(!error.question);
         QCOMPARE(error.icon, Icon::Exclamation);
@@ -373,6 +392,26 @@ private slots:
             QVERIFY(control->isEnabled());
         QCOMPARE(count("select count(*) from subt"), 0);
         QCOMPARE(count("select count(*) from p0"), 0);
+    }
+
+    void cancelAtTheBackupOfferCarriesNothing()
+    {
+        ScriptedPrompt prompt;
+        prompt.queueAnswer(Answer::Yes);
+        prompt.queueAnswer(Answer::Yes);
+        prompt.queueAnswer(Answer::Cancel);
+        CCarryForwardDlg dialog(*m_env, carry(), prompt);
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+        QTest::mouseClick(dialog.confirmButton(), Qt::LeftButton);
+
+        QCOMPARE(prompt.entries().size(), size_t(3));
+        QCOMPARE(prompt.entries().back().text, backupOfferQuestion(m_folder + "/备份"));
+        QVERIFY(dialog.isVisible());
+        QCOMPARE(dialog.statusText()->text(), QStringLiteral("请选择需要复制结转的项目"));
+        QVERIFY(dialog.confirmButton()->isEnabled());
+        QCOMPARE(count("select count(*) from subt"), 0);
+        QVERIFY(backups().isEmpty());
     }
 
     void escapeLeavesWithoutChanges()

@@ -7,6 +7,7 @@
 #include "common/prompt.h"
 #include "formview/ui/modal_closer.h"
 #include "session/kszw_env.h"
+#include "store/backup.h"
 #include "store/database.h"
 
 #include <QCheckBox>
@@ -66,6 +67,9 @@ private:
     CKszwEnv m_env;
 
     int count(const char* sql) { return m_env.db().queryLong(sql); }
+
+    std::string offer() const { return backupOfferQuestion((m_books + QStringLiteral("/备份")).toStdString()); }
+    QStringList backups() const { return QDir(m_books + QStringLiteral("/备份")).entryList(QDir::Files); }
 
 private slots:
     void init()
@@ -231,6 +235,7 @@ private slots:
     {
         m_env.db().execute("INSERT INTO CERCLS(CNO,NA) VALUES('A','已有')");
         ScriptedPrompt prompt;
+        prompt.queueAnswer(Answer::Yes); // the backup first
         ScriptedChooser chooser{{m_source}, {}};
         CSetCopyDlg dialog(m_env, prompt);
         dialog.setSourceChooser(chooser.function());
@@ -257,9 +262,16 @@ private slots:
         });
         QTest::keyClick(&dialog, Qt::Key_Return);
 
-        QCOMPARE(prompt.texts(), std::vector<std::string>{"拷贝结束 ！"});
-        QCOMPARE(prompt.entries()[0].icon, Icon::Information);
-        QCOMPARE(prompt.entries()[0].caption, std::string("岚屿穗软件"));
+        QCOMPARE(prompt.texts(), (std::vector<std::string>{offer(), "拷贝结束 ！"}));
+        QCOMPARE(prompt.entries()[1].icon, Icon::Information);
+        QCOMPARE(prompt.entries()[1].caption, std::string("岚屿穗软件"));
+        // The backup was made before the copy.
+        const QStringList made = backups();
+        QCOMPARE(made.size(), 1);
+        {
+            Database backup = Database::openReadOnly((m_books + "/备份/" + made.front()).toStdString());
+            QCOMPARE(backup.queryLong("SELECT count(*) FROM SUBT"), 0);
+        }
         QCOMPARE(dialog.result(), int(QDialog::Accepted));
         QVERIFY(!dialog.isVisible());
         QCOMPARE(count("SELECT count(*) FROM SUBT"), 2);
@@ -294,8 +306,10 @@ private slots:
 
         // The engine refuses the classes: the chart copied before them is rolled back.
         m_env.db().execute("CREATE TRIGGER NO_CLASSES BEFORE INSERT ON CERCLS BEGIN SELECT RAISE(ABORT,'拒绝'); END");
+        prompt.queueAnswer(Answer::No); // no backup, each time
         dialog.okButton()->click();
-        QCOMPARE(prompt.entries().size(), size_t(1));
+        QCOMPARE(prompt.entries().size(), size_t(2));
+        QCOMPARE(prompt.entries()[0].text, offer());
         QVERIFY(QString::fromStdString(prompt.last()).contains(QStringLiteral("拒绝")));
         QCOMPARE(count("SELECT count(*) FROM SUBT"), 0);
         QVERIFY(dialog.isVisible());
@@ -308,8 +322,9 @@ private slots:
         // A voucher saved meanwhile: the classes are refused and can no longer be ticked.
         prompt.clear();
         m_env.db().execute("INSERT INTO CERDIR VALUES('20260105','0001','102',NULL,0,'0','2','01')");
+        prompt.queueAnswer(Answer::No);
         dialog.okButton()->click();
-        QCOMPARE(prompt.texts(), std::vector<std::string>{"本年度已有记帐凭证，不能拷贝凭证分类！"});
+        QCOMPARE(prompt.texts(), (std::vector<std::string>{offer(), "本年度已有记帐凭证，不能拷贝凭证分类！"}));
         QVERIFY(dialog.isVisible());
         QCOMPARE(enabledBoxes(dialog), (QList<bool>{true, false, false, true, true}));
         QVERIFY(!dialog.okButton()->isEnabled());
@@ -321,11 +336,33 @@ private slots:
             Database db = Database::open(m_source.toStdString());
             db.execute("DELETE FROM KSVAR");
         }
+        prompt.queueAnswer(Answer::No);
         dialog.okButton()->click();
-        QCOMPARE(prompt.texts(), std::vector<std::string>{"没有选择拷贝信息！"});
+        QCOMPARE(prompt.texts(), (std::vector<std::string>{offer(), "没有选择拷贝信息！"}));
         QVERIFY(dialog.isVisible());
         QVERIFY(dialog.chooseButton()->isEnabled());
         QCOMPARE(count("SELECT count(*) FROM KSVAR"), 3);
+        QVERIFY(backups().isEmpty());
+    }
+
+    void cancelAtTheBackupOfferCopiesNothing()
+    {
+        ScriptedPrompt prompt;
+        prompt.queueAnswer(Answer::Cancel);
+        ScriptedChooser chooser{{m_source}, {}};
+        CSetCopyDlg dialog(m_env, prompt);
+        dialog.setSourceChooser(chooser.function());
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+        dialog.chooseSource();
+        dialog.itemBox(CopyItem::Chart)->click();
+        dialog.okButton()->click();
+        QCOMPARE(prompt.texts(), std::vector<std::string>{offer()});
+        QCOMPARE(count("SELECT count(*) FROM SUBT"), 0);
+        QVERIFY(dialog.isVisible());
+        QVERIFY(dialog.okButton()->isEnabled());
+        QVERIFY(!dialog.progressArea()->isVisible());
+        QVERIFY(backups().isEmpty());
     }
 };
 

@@ -215,6 +215,21 @@ private slots:
         QTRY_COMPARE(frame->childCount(), 2);
     }
 
+    // The data-safety commands of 帐务管理 open their dialogs for the administrator.
+    void theBackupCommandsOpenTheirDialogs()
+    {
+        auto app = loggedIn(QStringLiteral("101"));
+        QVERIFY(app);
+        QStringList opened;
+        for (int id : {cmd::kBackup, cmd::kRestore}) {
+            QVERIFY(app->mainFrame()->isCommandEnabledNow(id));
+            ModalCloser closer;
+            app->mainFrame()->runCommand(id);
+            opened << closer.classNames();
+        }
+        QCOMPARE(opened, QStringList({"kszw::CBackupDlg", "kszw::CRestoreDlg"}));
+    }
+
     // The template commands open their dialogs; the lines need a template first.
     void theTemplateCommandsOpenTheirDialogs()
     {

@@ -9,6 +9,7 @@
 #include "common/prompt.h"
 #include "session/kszw_env.h"
 #include "session/user_settings.h"
+#include "store/backup.h"
 #include "store/database.h"
 #include "voucher/month_close.h"
 #include "voucher/ui/month_close_dialog.h"
@@ -55,6 +56,11 @@ private:
 
     Database& db() { return m_env->db(); }
     int closedInFile() { return db().queryLong("SELECT MM FROM SYSTAB"); }
+    // The backups in the account set's backup folder.
+    QStringList backups()
+    {
+        return QDir(QString::fromStdString(backupFolderFor(m_env->filePath()))).entryList(QDir::Files);
+    }
 
     void importVoucherRows(const std::string& rows)
     {
@@ -210,17 +216,27 @@ private slots:
         importVoucherRows(voucherRows("20260105", "0001") + voucherRows("20260120", "0002", 50));
         reviewAll();
         m_prompt.queueAnswer(Answer::Yes);
+        m_prompt.queueAnswer(Answer::Yes); // the backup first
         auto shown = dialog();
         QTest::mouseClick(shown->confirmButton(), Qt::LeftButton);
         QVERIFY(!shown->isVisible());
         QCOMPARE(shown->result(), int(QDialog::Accepted));
         QCOMPARE(closedInFile(), 1);
         QCOMPARE(m_env->closedMonths(), 1);
-        // The one question, with No as its default.
-        QCOMPARE(m_prompt.entries().size(), size_t(1));
+        // The one question, with No as its default, then the offer of a backup.
+        QCOMPARE(m_prompt.entries().size(), size_t(2));
         QCOMPARE(m_prompt.entries()[0].text, std::string(kCloseQuestion));
         QCOMPARE(m_prompt.entries()[0].caption, std::string("黄牌警告："));
         QVERIFY(m_prompt.entries()[0].question);
+        QCOMPARE(m_prompt.entries()[1].text, backupOfferQuestion(backupFolderFor(m_env->filePath())));
+        // The backup holds the year before the close.
+        const QStringList made = backups();
+        QCOMPARE(made.size(), 1);
+        {
+            const std::string path = backupFolderFor(m_env->filePath()) + "/" + made.front().toStdString();
+            Database backup = Database::openReadOnly(path);
+            QCOMPARE(backup.queryLong("SELECT MM FROM SYSTAB"), 0);
+        }
 
         // The next time the dialog offers February.
         auto next = dialog();
@@ -230,12 +246,31 @@ private slots:
     void anEmptyMonthClosesAfterTheYellowCardIsAnsweredYes()
     {
         m_prompt.queueAnswer(Answer::Yes);
+        m_prompt.queueAnswer(Answer::No); // no backup
         auto shown = dialog();
         shown->confirm();
         QCOMPARE(shown->result(), int(QDialog::Accepted));
         QCOMPARE(closedInFile(), 1);
         QCOMPARE(m_env->closedMonths(), 1);
-        QCOMPARE(m_prompt.texts(), std::vector<std::string>{std::string(kEmptyMonthQuestion)});
+        QCOMPARE(m_prompt.texts(), (std::vector<std::string>{std::string(kEmptyMonthQuestion),
+                                                             backupOfferQuestion(backupFolderFor(m_env->filePath()))}));
+        QVERIFY(backups().isEmpty());
+    }
+
+    void cancelAtTheBackupOfferClosesNothing()
+    {
+        importVoucherRows(voucherRows("20260105", "0001"));
+        reviewAll();
+        m_prompt.queueAnswer(Answer::Yes);
+        m_prompt.queueAnswer(Answer::Cancel);
+        auto shown = dialog();
+        shown->confirm();
+        QVERIFY(!shown->isVisible());
+        QCOMPARE(shown->result(), int(QDialog::Rejected));
+        QCOMPARE(m_prompt.last(), backupOfferQuestion(backupFolderFor(m_env->filePath())));
+        QCOMPARE(closedInFile(), 0);
+        QCOMPARE(m_env->closedMonths(), 0);
+        QVERIFY(backups().isEmpty());
     }
 
     void enterAndEscapeLeaveWithoutClosing()
@@ -255,6 +290,7 @@ private slots:
         }
         // Alt+S is the way to the close (the button shows its press before it acts).
         m_prompt.queueAnswer(Answer::Yes);
+        m_prompt.queueAnswer(Answer::No); // no backup
         auto shown = dialog();
         QTest::keyClick(shown.get(), Qt::Key_S, Qt::AltModifier);
         QTRY_VERIFY(!shown->isVisible());
