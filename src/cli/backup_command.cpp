@@ -23,7 +23,7 @@ namespace kszw::cli {
 namespace {
 
 constexpr const char* kBackupUsage = "backup FILE [--set] [--to DIR]";
-constexpr const char* kRestoreUsage = "restore BACKUP FILE --operator OP [--password P] [--yes]";
+constexpr const char* kRestoreUsage = "restore BACKUP FILE [--operator OP [--password P]] [--yes]";
 
 } // namespace
 
@@ -64,12 +64,33 @@ int runRestore(const Arguments& args)
     if (parsed.positional.size() != 2)
         return badUsage("a backup and the year data file it restores expected", kRestoreUsage);
     const std::optional<std::string> op = parsed.option("--operator");
-    if (!op)
-        return badUsage("--operator is needed", kRestoreUsage);
+    if (!op && parsed.option("--password"))
+        return badUsage("--password goes with --operator", kRestoreUsage);
     const std::string password = parsed.option("--password").value_or("");
 
     CliPrompt prompt(parsed.flag("--yes") ? std::optional<Answer>(Answer::Yes) : std::nullopt);
+    // With an operator, the year being replaced decides the right when it opens like a login;
+    // a year that is missing or cannot be opened leaves it to the backup's own operators.
+    bool checkedOnCurrent = false;
+    if (op) {
+        CKszwEnv current;
+        SilentPrompt quiet;
+        bool opens = false;
+        try {
+            opens = current.openFile(parsed.positional[1], *op, quiet) == kLoginOk;
+        } catch (const DatabaseError&) {
+            opens = false;
+        }
+        current.close();
+        if (opens) {
+            if (!loginForCommand(parsed.positional[1], *op, password, kAdministrationRight, prompt))
+                return 1;
+            checkedOnCurrent = true;
+        }
+    }
     const RestoreCheck operatorMayRestore = [&](CKszwEnv& trial, Prompt& shown) {
+        if (!op || checkedOnCurrent)
+            return true;
         const std::string path = trial.foundPath();
         if (!confirmLogin(trial, path, *op, password, shown))
             return false;

@@ -35,7 +35,7 @@ constexpr CommandEntry kCommands[] = {
     {"copy-from", kszw::cli::runCopyFrom,
      "copy-from SOURCE FILE --operator OP [--password P] [--items chart,templates,classes,variables,formats]"},
     {"backup", kszw::cli::runBackup, "backup FILE [--set] [--to DIR]"},
-    {"restore", kszw::cli::runRestore, "restore BACKUP FILE --operator OP [--password P] [--yes]"},
+    {"restore", kszw::cli::runRestore, "restore BACKUP FILE [--operator OP [--password P]] [--yes]"},
     {"view", kszw::cli::runView,
      "view FILE VIEW [--operator OP] [--password P] [--subject CODE] [--date YYYYMMDD] [--number N] [--month M] [--parent K] [--numbers N1,N2…|--classes C1,C2…] [--range all|reviewed|unreviewed] [--from M|YYYYMMDD] [--to M|YYYYMMDD] [--mode auto|detail|summary] [--print-rows] [--rows-per-page N] [--levels next|all] [--amount A [--amount2 B]] [--side debit|credit] [--text T] [--order date|subject] [--format tsv|csv|xlsx|pdf] [--out PATH]   VIEW: chart, voucher, summary, ledger, balance, turnover, multicolumn, quantity, currency, search"},
     {"set-info", kszw::cli::runSetInfo,

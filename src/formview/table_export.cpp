@@ -58,7 +58,12 @@ std::string reserveTemporaryBeside(const std::string& path)
 // Moves the finished temporary file onto the target; the temporary file is gone either way.
 bool moveIntoPlace(const std::string& temporary, const std::string& path)
 {
-    if (std::filesystem::is_directory(path) || ::rename(temporary.c_str(), path.c_str()) != 0) {
+    // On the disk before it takes the target's name: a power cut never leaves an empty export.
+    const int fd = ::open(temporary.c_str(), O_RDONLY | O_CLOEXEC);
+    const bool synced = fd >= 0 && ::fsync(fd) == 0;
+    if (fd >= 0)
+        ::close(fd);
+    if (!synced || std::filesystem::is_directory(path) || ::rename(temporary.c_str(), path.c_str()) != 0) {
         ::unlink(temporary.c_str());
         return false;
     }

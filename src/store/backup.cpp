@@ -22,6 +22,7 @@
 #include <fcntl.h>
 #include <filesystem>
 #include <optional>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace kszw {
@@ -56,6 +57,11 @@ std::string claimTemporary(const std::string& target)
     const int fd = ::mkstemp(pattern.data());
     if (fd < 0)
         throw systemError(errno, target);
+    // The usual permissions of a new file (mkstemp gives the owner alone): other programs of the
+    // account set, and other users sharing it, open copies and restored years as before.
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    ::fchmod(fd, 0666 & ~mask);
     ::close(fd);
     return pattern;
 }
@@ -298,6 +304,10 @@ void replaceDatabaseFile(const std::string& prepared, const std::string& target,
         if (pathExists(journal) && ::unlink(journal.c_str()) != 0)
             throw systemError(errno, journal);
     }
+    // The restored year keeps the permissions of the file it replaces.
+    struct stat replaced {};
+    if (::stat(target.c_str(), &replaced) == 0)
+        ::chmod(prepared.c_str(), replaced.st_mode & 07777);
     if (::rename(prepared.c_str(), target.c_str()) != 0)
         throw systemError(errno, target);
     syncFolder(target);

@@ -142,7 +142,7 @@ TEST_F(CliBackup, RestoreRefusesAnotherYearAndAnOperatorWithoutTheRight)
               1);
     EXPECT_EQ(err, "备份“" + backup2025 + "”是“2025”年的帐务数据，不能恢复为“2026”年的帐务数据！\n");
 
-    // The operator logs in on the backup and needs 帐务管理 there.
+    // The operator needs 帐务管理 in the year being replaced.
     EXPECT_EQ(cli("restore " + shellQuote(backup2026) + " " + shellQuote(file) + " --operator 102 --yes"), 1);
     EXPECT_EQ(err, "操作员 102 没有“帐务管理”的权限！\n");
     EXPECT_EQ(cli("restore " + shellQuote(backup2026) + " " + shellQuote(file) + " --operator 101 --password no --yes"),
@@ -152,7 +152,13 @@ TEST_F(CliBackup, RestoreRefusesAnotherYearAndAnOperatorWithoutTheRight)
     EXPECT_EQ(std::distance(fs::directory_iterator(folder + "/备份"), fs::directory_iterator()), 2);
 
     EXPECT_EQ(cli("restore " + shellQuote(backup2026) + " --operator 101"), 2);
-    EXPECT_EQ(cli("restore " + shellQuote(backup2026) + " " + shellQuote(file)), 2);
+    // Without an operator, as a backup is made: the question decides (no --yes, nothing changes).
+    EXPECT_EQ(cli("restore " + shellQuote(backup2026) + " " + shellQuote(file)), 1);
+    EXPECT_EQ(rowsOf(file), current);
+    const fs::perms before = fs::status(file).permissions();
+    ASSERT_EQ(cli("restore " + shellQuote(backup2026) + " " + shellQuote(file) + " --yes"), 0) << err;
+    // The restored year keeps the permissions the file had.
+    EXPECT_EQ(fs::status(file).permissions(), before);
 }
 
 } // namespace
