@@ -6,6 +6,7 @@
 #include "common/text.h"
 #include "common/text_encoding.h"
 #include "common/ui/qt_text.h"
+#include "formula/format_number.h"
 #include "session/kszw_env.h"
 #include "store/database_error.h"
 #include "store/error_messages.h"
@@ -21,6 +22,9 @@
 #include <QVBoxLayout>
 
 #include <array>
+#include <cmath>
+#include <map>
+#include <set>
 
 namespace kszw {
 
@@ -30,6 +34,7 @@ const std::array<const char*, CVoucherImportDlg::ColumnCount> kHeaders = {
     "行号", "日期", "凭证号", "摘要", "科目", "借方", "贷方", "数量", "结果"};
 
 const QColor kRefusedColor(0xC0, 0x00, 0x00);
+const QColor kUnbalancedColor(0xB0, 0x60, 0x00);
 
 // The result cell of a row: its messages, or that it is fine.
 QString resultText(const VoucherImportRow& row)
@@ -145,6 +150,16 @@ bool CVoucherImportDlg::loadFile(const QString& path)
 void CVoucherImportDlg::showPreview(const VoucherImportResult& result)
 {
     m_preview = result;
+    // A voucher whose debits and credits differ is stored as an incomplete voucher (it cannot be
+    // reviewed until it is mended): its rows say so, before anything is stored.
+    std::map<int, double> difference;
+    for (const VoucherImportRow& row : result.rows)
+        if (row.voucher > 0)
+            difference[row.voucher] += ReadNumber(row.debit) - ReadNumber(row.credit);
+    std::set<int> unbalanced;
+    for (const auto& [voucher, rest] : difference)
+        if (std::fabs(rest) > 0.005)
+            unbalanced.insert(voucher);
     m_table->setRowCount(0);
     m_table->setRowCount(static_cast<int>(result.rows.size()));
     for (int r = 0; r < m_table->rowCount(); ++r) {
@@ -158,7 +173,8 @@ void CVoucherImportDlg::showPreview(const VoucherImportResult& result)
             qtText(row.debit),
             qtText(row.credit),
             qtText(row.quantity),
-            resultText(row),
+            row.refusals.empty() && unbalanced.count(row.voucher) ? QStringLiteral("借贷不平衡，将存为未完成凭证")
+                                                                  : resultText(row),
         };
         for (int c = 0; c < ColumnCount; ++c) {
             auto* item = new QTableWidgetItem(cells[static_cast<size_t>(c)]);
@@ -166,6 +182,8 @@ void CVoucherImportDlg::showPreview(const VoucherImportResult& result)
                 item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
             if (!row.refusals.empty())
                 item->setForeground(kRefusedColor);
+            else if (c == ResultColumn && unbalanced.count(row.voucher))
+                item->setForeground(kUnbalancedColor);
             if (c == ResultColumn)
                 item->setToolTip(cells[static_cast<size_t>(c)]);
             m_table->setItem(r, c, item);
@@ -177,8 +195,11 @@ void CVoucherImportDlg::showPreview(const VoucherImportResult& result)
         m_table->setColumnWidth(c, m_table->columnWidth(c) + padding);
 
     const int refused = result.refusedRowCount();
-    m_summary->setText(qtText(format("%d张凭证，%d行，%d行有错", result.voucherCount(),
-                                     static_cast<int>(result.rows.size()), refused)));
+    std::string summary =
+        format("%d张凭证，%d行，%d行有错", result.voucherCount(), static_cast<int>(result.rows.size()), refused);
+    if (!unbalanced.empty())
+        summary += format("，%d张借贷不平衡", static_cast<int>(unbalanced.size()));
+    m_summary->setText(qtText(summary));
     QPalette palette = m_summary->palette();
     palette.setColor(QPalette::WindowText, refused > 0 ? kRefusedColor : this->palette().color(QPalette::WindowText));
     m_summary->setPalette(palette);

@@ -201,6 +201,24 @@ private slots:
         QCOMPARE(count("SELECT count(*) FROM P0 WHERE trim(MRY) IN ('提取现金','购入钢材')"), 4);
     }
 
+    // An unbalanced voucher is stored as an incomplete one: the preview says so before 确认.
+    void anUnbalancedVoucherIsMarkedInThePreview()
+    {
+        auto shown = dialog();
+        QVERIFY(shown->loadFile(writeFile(QStringLiteral("unbalanced.csv"),
+                                          "date,number,attachments,summary,subject,debit,credit,quantity\n"
+                                          "20260310,61,0,报销,6602,100,,\n"
+                                          "20260310,61,0,报销,1001,,90,\n"
+                                          "20260311,62,0,提现,1001,50,,\n"
+                                          "20260311,62,0,提现,1002,,50,\n")));
+        QTableWidget* table = shown->previewTable();
+        QCOMPARE(table->item(0, CVoucherImportDlg::ResultColumn)->text(), QStringLiteral("借贷不平衡，将存为未完成凭证"));
+        QCOMPARE(table->item(1, CVoucherImportDlg::ResultColumn)->text(), QStringLiteral("借贷不平衡，将存为未完成凭证"));
+        QCOMPARE(table->item(2, CVoucherImportDlg::ResultColumn)->text(), QStringLiteral("正确"));
+        QCOMPARE(shown->summaryText()->text(), QStringLiteral("2张凭证，4行，0行有错，1张借贷不平衡"));
+        QVERIFY(shown->confirmButton()->isEnabled());
+    }
+
     void aFileInNeitherEncodingIsRefusedAndThePreviewStays()
     {
         auto shown = dialog();
