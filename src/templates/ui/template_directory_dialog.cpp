@@ -63,7 +63,7 @@ CTemplateEditDlg::CTemplateEditDlg(Database& db, Prompt& prompt, Mode mode, cons
 
     m_number = new CSpecEdit(this);
     m_number->SetInputSpec(QStringLiteral("NUMBER 0123456789"), kNumberDigits, 0);
-    // A template number is a whole number: the decimal point the specification lets through is kept out.
+    // A template number is a whole number: the field refuses a decimal point as well.
     m_number->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), m_number));
     m_name = new CSpecEdit(this);
     m_name->SetInputSpec(QStringLiteral("STRING NOT |[]'"), kNameBytes, 0);

@@ -86,7 +86,7 @@ CTemplateLineDlg::CTemplateLineDlg(Database& db, Prompt& prompt, Mode mode, int 
 
     m_number = new CSpecEdit(this);
     m_number->SetInputSpec(QStringLiteral("NUMBER 0123456789"), kNumberDigits, 0);
-    // A line number is a whole number: the decimal point the specification lets through is kept out.
+    // A line number is a whole number: the field refuses a decimal point as well.
     m_number->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), m_number));
     m_summary = new CSpecEdit(this);
     m_summary->SetInputSpec(kTextSpec, kSummaryBytes, 0);
