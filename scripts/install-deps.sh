@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
   cmake g++ make pkg-config
-  qt6-base-dev libqt6printsupport6 libx11-dev qt6-translations-l10n
+  qt6-base-dev libqt6printsupport6 qt6-svg-dev libx11-dev qt6-translations-l10n
   libsqlite3-dev libxlsxwriter-dev
   googletest libgtest-dev libbenchmark-dev
   fonts-noto-cjk fonts-arphic-uming

@@ -15,6 +15,8 @@
 #include <QSessionManager>
 #include <QStyleFactory>
 
+#include <cstdio>
+#include <cstring>
 #include <exception>
 #include <functional>
 
@@ -49,6 +51,11 @@ private:
 
 int main(int argc, char** argv)
 {
+    // The version is told before any window system is needed, so it works on a bare terminal.
+    if (argc == 2 && (std::strcmp(argv[1], "--version") == 0 || std::strcmp(argv[1], "-v") == 0)) {
+        std::printf("kszw %s\n", kszw::app_text::kVersion);
+        return 0;
+    }
     KszwApplication application(argc, argv);
     QApplication::setOrganizationName(QStringLiteral("KsFiles"));
     QApplication::setApplicationName(QString::fromUtf8(kszw::app_text::kProgramKey));

@@ -4,10 +4,12 @@
 
 #include "store/year_file_name.h"
 
+#include "kszw_version.h"
+
 namespace kszw {
 
 namespace app_text {
-inline constexpr const char* kVersion = "1.0";
+inline constexpr const char* kVersion = KSZW_VERSION;
 inline constexpr const char* kExtension = "KSK";
 inline constexpr const char* kFileTypeDescription = kYearFileTypeName.data();
 inline constexpr const char* kProgramKey = "Kszw";

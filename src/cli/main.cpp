@@ -1,6 +1,7 @@
 // kszw-cli: the program's automation interface. It drives the same core operations as the
 // dialogs and prints the same messages.
 #include "cli/cli_prompt.h"
+#include "app/app_texts.h"
 #include "cli/commands.h"
 #include "store/database_error.h"
 #include "store/error_messages.h"
@@ -44,7 +45,7 @@ constexpr CommandEntry kCommands[] = {
 
 int usage(std::FILE* out = stderr, int status = 2)
 {
-    std::fputs("usage: kszw-cli COMMAND ...\n", out);
+    std::fputs("usage: kszw-cli COMMAND ...\n       kszw-cli --version\n", out);
     for (const CommandEntry& command : kCommands)
         std::fprintf(out, "  kszw-cli %s\n", command.usage);
     return status;
@@ -58,6 +59,10 @@ int main(int argc, char** argv)
         return usage();
     if (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)
         return usage(stdout, 0);
+    if (std::strcmp(argv[1], "--version") == 0) {
+        std::printf("kszw-cli %s\n", kszw::app_text::kVersion);
+        return 0;
+    }
     kszw::cli::Arguments args(argv + 2, argv + argc);
     for (const CommandEntry& command : kCommands) {
         if (std::strcmp(argv[1], command.name) != 0)
