@@ -23,6 +23,7 @@
 #include "voucher/voucher_review.h"
 #include "voucher/voucher_selection.h"
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <cstdio>
@@ -185,34 +186,60 @@ std::string demoVouchers(int year, const CivilDate& today)
     const char* suppliers[] = {"2202-1", "2202-2"};
     const char* expenses[] = {"6602-1", "6602-2"};
     const char* expenseNames[] = {"购买办公用品", "报销差旅费"};
+    // What the books hold as the year goes on, in cents (tons for steel), so that no payment is
+    // larger than the money in the account or the debt it settles: the demo's balances look like
+    // a real company's. They start from the opening balances.
+    long long cash = 500000;
+    long long bank = 24450000;       // 1002-1
+    long long bankSecond = 6500000;  // 1002-2
+    long long owed[] = {4800000, 3200000, 0};  // customers' debts
+    long long owing[] = {3600000, 1400000};    // debts to suppliers
+    long long wagesOwed = 4000000;
+    int steel = 12;
+    long long steelValue = 6000000;
     const int lastMonth = today.year > year ? 12 : today.year < year ? 0 : today.month;
     for (int month = 1; month <= lastMonth; ++month) {
         const int lastDay = today.year == year && month == today.month ? today.day : daysInMonth(year, month);
         int number = 0;
         auto voucher = [&](int day, const std::vector<std::array<std::string, 5>>& lines) {
             if (day > lastDay)
-                return;
+                return false;
             const std::string date = format("%04d%02d%02d", year, month, day);
             const std::string cer = std::to_string(++number);
             const std::string attachments = std::to_string(random.next(0, 3));
             for (const auto& line : lines)
                 csv += date + "," + cer + "," + attachments + "," + line[0] + "," + line[1] + "," + line[2] + ","
                        + line[3] + "," + line[4] + "\n";
+            return true;
         };
         for (int day = 1; day <= 28; day += 1) {
+            // The wages of the month before are paid on the 10th or the first day with vouchers after it.
+            if (day >= 10 && wagesOwed > 0 && wagesOwed <= bank
+                && voucher(day, {{{"发放工资", "2211", money(wagesOwed), "", ""},
+                                  {"发放工资", "1002-1", "", money(wagesOwed), ""}}})) {
+                bank -= wagesOwed;
+                wagesOwed = 0;
+            }
             switch (random.next(0, 5)) {
             case 0: {
-                const long long cash = random.next(20, 100) * 10000LL;
-                voucher(day, {{{"提取现金", "1001", money(cash), "", ""}, {"提取现金", "1002-1", "", money(cash), ""}}});
+                // Cash is drawn when the till runs low.
+                const long long drawn = random.next(20, 100) * 10000LL;
+                if (cash >= 800000 || drawn > bank)
+                    break;
+                if (voucher(day, {{{"提取现金", "1001", money(drawn), "", ""}, {"提取现金", "1002-1", "", money(drawn), ""}}})) {
+                    cash += drawn;
+                    bank -= drawn;
+                }
                 break;
             }
             case 1: {
-                const long long revenue = random.next(100, 900) * 100000LL;
+                const long long revenue = random.next(20, 120) * 100000LL;
                 const long long tax = (revenue * 13 + 50) / 100;
-                const char* customer = customers[random.next(0, 2)];
-                voucher(day, {{{"销售产品", customer, money(revenue + tax), "", ""},
-                               {"销售产品", "6001", "", money(revenue), ""},
-                               {"销项税额", "2221-1-2", "", money(tax), ""}}});
+                const int customer = random.next(0, 2);
+                if (voucher(day, {{{"销售产品", customers[customer], money(revenue + tax), "", ""},
+                                   {"销售产品", "6001", "", money(revenue), ""},
+                                   {"销项税额", "2221-1-2", "", money(tax), ""}}}))
+                    owed[customer] += revenue + tax;
                 break;
             }
             case 2: {
@@ -220,49 +247,84 @@ std::string demoVouchers(int year, const CivilDate& today)
                     // 北方重工 pays in dollars into the dollar account, at the month's rate.
                     const int dollars = random.next(10, 60) * 100;
                     const long long cents = std::llround(dollars * dollarRate(month) * 100);
-                    voucher(day, {{{"收到美元货款", "1002-3", money(cents), "", std::to_string(dollars)},
-                                   {"收到美元货款", "1122-3", "", money(cents), ""}}});
+                    if (cents > owed[2])
+                        break;
+                    if (voucher(day, {{{"收到美元货款", "1002-3", money(cents), "", std::to_string(dollars)},
+                                       {"收到美元货款", "1122-3", "", money(cents), ""}}}))
+                        owed[2] -= cents;
                     break;
                 }
-                const long long received = random.next(50, 500) * 100000LL;
-                voucher(day, {{{"收回货款", "1002-1", money(received), "", ""},
-                               {"收回货款", customers[random.next(0, 2)], "", money(received), ""}}});
+                const int customer = random.next(0, 2);
+                const long long received = std::min<long long>(random.next(20, 150) * 100000LL, owed[customer]);
+                if (received <= 0)
+                    break;
+                if (voucher(day, {{{"收回货款", "1002-1", money(received), "", ""},
+                                   {"收回货款", customers[customer], "", money(received), ""}}})) {
+                    owed[customer] -= received;
+                    bank += received;
+                }
                 break;
             }
             case 3: {
-                const int tons = random.next(2, 8);
+                const int tons = random.next(3, 10);
                 const long long price = random.next(48, 55) * 10000LL; // yuan a ton, in cents
                 const long long cost = tons * price;
                 const long long tax = (cost * 13 + 50) / 100;
-                voucher(day, {{{"购入钢材", "1403", money(cost), "", std::to_string(tons)},
-                               {"进项税额", "2221-1-1", money(tax), "", ""},
-                               {"购入钢材", suppliers[random.next(0, 1)], "", money(cost + tax), ""}}});
+                const int supplier = random.next(0, 1);
+                if (voucher(day, {{{"购入钢材", "1403", money(cost), "", std::to_string(tons)},
+                                   {"进项税额", "2221-1-1", money(tax), "", ""},
+                                   {"购入钢材", suppliers[supplier], "", money(cost + tax), ""}}})) {
+                    owing[supplier] += cost + tax;
+                    steel += tons;
+                    steelValue += cost;
+                }
                 break;
             }
             case 4: {
-                const long long paid = random.next(100, 400) * 100000LL;
-                voucher(day, {{{"支付货款", suppliers[random.next(0, 1)], money(paid), "", ""},
-                               {"支付货款", "1002-2", "", money(paid), ""}}});
+                const int supplier = random.next(0, 1);
+                const long long paid = std::min<long long>(random.next(20, 100) * 100000LL, owing[supplier]);
+                if (paid <= 0)
+                    break;
+                // From the second account while it has the money, then from the first.
+                const bool second = paid <= bankSecond;
+                if (!second && paid > bank)
+                    break;
+                if (voucher(day, {{{"支付货款", suppliers[supplier], money(paid), "", ""},
+                                   {"支付货款", second ? "1002-2" : "1002-1", "", money(paid), ""}}})) {
+                    owing[supplier] -= paid;
+                    (second ? bankSecond : bank) -= paid;
+                }
                 break;
             }
             default: {
                 const int kind = random.next(0, 1);
                 const long long spent = random.next(80, 3000) * 100LL;
-                voucher(day, {{{expenseNames[kind], expenses[kind], money(spent), "", ""},
-                               {expenseNames[kind], "1001", "", money(spent), ""}}});
+                if (spent > cash)
+                    break;
+                if (voucher(day, {{{expenseNames[kind], expenses[kind], money(spent), "", ""},
+                                   {expenseNames[kind], "1001", "", money(spent), ""}}}))
+                    cash -= spent;
                 break;
             }
             }
             if (random.next(0, 2) == 0)
                 ++day; // not every day has a voucher
         }
-        // Month end: material to production, wages, depreciation.
-        const int issued = random.next(3, 6);
-        voucher(28, {{{"领用钢材", "5001", money(issued * 500000LL), "", ""},
-                      {"领用钢材", "1403", "", money(issued * 500000LL), std::to_string(issued)}}});
-        voucher(28, {{{"计提工资", "5001", "32000.00", "", ""},
-                      {"计提工资", "6602-3", "18000.00", "", ""},
-                      {"计提工资", "2211", "", "50000.00", ""}}});
+        // Month end: material to production at the stock's average cost (a few tons are always
+        // kept in store), wages, depreciation.
+        const int issued = std::min(random.next(15, 30), std::max(0, steel - 5));
+        const long long issuedValue =
+            issued == steel ? steelValue : (steelValue * issued * 2 + steel) / (steel * 2); // rounded
+        if (issued > 0
+            && voucher(28, {{{"领用钢材", "5001", money(issuedValue), "", ""},
+                             {"领用钢材", "1403", "", money(issuedValue), std::to_string(issued)}}})) {
+            steel -= issued;
+            steelValue -= issuedValue;
+        }
+        if (voucher(28, {{{"计提工资", "5001", "32000.00", "", ""},
+                          {"计提工资", "6602-3", "18000.00", "", ""},
+                          {"计提工资", "2211", "", "50000.00", ""}}}))
+            wagesOwed += 5000000;
         voucher(28, {{{"计提折旧", "5101", "2500.00", "", ""},
                       {"计提折旧", "6602-4", "800.00", "", ""},
                       {"计提折旧", "1602", "", "3300.00", ""}}});

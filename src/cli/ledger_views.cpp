@@ -197,8 +197,19 @@ std::optional<TurnoverConditions> chosenTurnover(CKszwEnv& env, const ParsedArgu
 {
     if (!hasAccounts(env, prompt))
         return std::nullopt;
-    const std::string fromText = trimWhitespace(parsed.option("--from").value_or(env.yearStart()));
-    const std::string toText = trimWhitespace(parsed.option("--to").value_or(env.yearEnd()));
+    // A month (1 to 12) stands for its accounting period: --from its first day, --to its last.
+    const AccountingCalendar calendar = yearCalendar(env.db());
+    auto periodDay = [&](const std::string& text, bool first) {
+        if (text.empty() || text.size() > 2 || !isAllDigits(text))
+            return text;
+        const int month = std::atoi(text.c_str());
+        if (month < 1 || month > 12)
+            return text;
+        const MonthPeriod period = calendar.period(month);
+        return first ? period.first : period.last;
+    };
+    const std::string fromText = periodDay(trimWhitespace(parsed.option("--from").value_or(env.yearStart())), true);
+    const std::string toText = periodDay(trimWhitespace(parsed.option("--to").value_or(env.yearEnd())), false);
     const std::optional<std::array<int, 3>> from = dateOption(fromText);
     const std::optional<std::array<int, 3>> to = dateOption(toText);
     if (!from || !to) {
@@ -216,7 +227,6 @@ std::optional<TurnoverConditions> chosenTurnover(CKszwEnv& env, const ParsedArgu
         prompt.warn("--levels 只能是 next 或 all！");
         return std::nullopt;
     }
-    const AccountingCalendar calendar = yearCalendar(env.db());
     TurnoverConditions conditions;
     conditions.parent = parent;
     conditions.startDate = fromText;

@@ -101,6 +101,10 @@ TEST_F(CliLedgers, TheBalanceTablesAddUpTheLevelAndItsChildren)
     EXPECT_NE(output.find("1002\t银行存款\t借\t4,500.00\t80.00\t\t借\t4,580.00\n"), std::string::npos) << output;
     EXPECT_NE(output.find("1002-2\t建设银行\t平\t\t80.00\t\t借\t80.00\n"), std::string::npos) << output;
     EXPECT_NE(output.find("\t   合    计  \t借\t6,000.00\t80.00\t80.00\t借\t6,000.00\n"), std::string::npos) << output;
+    // A month stands for its accounting period.
+    std::string byMonth;
+    ASSERT_EQ(cli("view " + file + " turnover --operator 102 --from 4 --to 4 --levels all", byMonth), 0) << byMonth;
+    EXPECT_EQ(byMonth, output);
 }
 
 TEST_F(CliLedgers, TheDialogsChecksRefuseWithTheirMessages)

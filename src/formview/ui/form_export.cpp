@@ -6,6 +6,7 @@
 #include "common/command_ids.h"
 #include "common/text.h"
 #include "formview/ui/form_view.h"
+#include "formview/ui/print_dialog.h"
 
 #include <QDir>
 #include <QFileDialog>
@@ -326,23 +327,15 @@ struct RecordingScope {
     RecordingScope& operator=(const RecordingScope&) = delete;
 };
 
-QString& lastExportFolder()
-{
-    static QString folder;
-    return folder;
-}
-
 // Asks for the file to export to; empty when cancelled.
 QString askExportFile(CKsFormView& view, const QString& caption, const QString& filter, const QString& suffix,
                       QWidget* parent)
 {
-    if (lastExportFolder().isEmpty())
-        lastExportFolder() = QDir::homePath();
-    QFileDialog dialog(parent, caption, lastExportFolder(), filter);
+    QFileDialog dialog(parent, caption, lastOutputFolder(), filter);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
     dialog.setDefaultSuffix(suffix);
-    dialog.selectFile(QDir(lastExportFolder()).filePath(proposedExportName(view, suffix)));
+    dialog.selectFile(QDir(lastOutputFolder()).filePath(proposedExportName(view, suffix)));
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return {};
     QString file = dialog.selectedFiles().constFirst();
@@ -350,7 +343,7 @@ QString askExportFile(CKsFormView& view, const QString& caption, const QString& 
         return {};
     if (!file.endsWith(QLatin1Char('.') + suffix, Qt::CaseInsensitive))
         file += QLatin1Char('.') + suffix;
-    lastExportFolder() = QFileInfo(file).absolutePath();
+    lastOutputFolder() = QFileInfo(file).absolutePath();
     return file;
 }
 

@@ -10,7 +10,9 @@
 #include "store/database_error.h"
 #include "store/error_messages.h"
 
+#include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QPainter>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
@@ -165,12 +167,14 @@ bool exportViewToPdf(CKsFormView& view, const QString& file, Prompt& prompt)
 
 bool exportViewToPdfAsked(CKsFormView& view, Prompt& prompt, QWidget* parent)
 {
-    QString file = QFileDialog::getSaveFileName(parent, QStringLiteral("输出 PDF 文件"), view.windowTitle(),
+    QString file = QFileDialog::getSaveFileName(parent, QStringLiteral("输出 PDF 文件"),
+                                                QDir(lastOutputFolder()).filePath(view.windowTitle()),
                                                 QStringLiteral("PDF 文件(*.pdf)"));
     if (file.isEmpty())
         return false;
     if (!file.endsWith(QStringLiteral(".pdf"), Qt::CaseInsensitive))
         file += QStringLiteral(".pdf");
+    lastOutputFolder() = QFileInfo(file).absolutePath();
     return exportViewToPdf(view, file, prompt);
 }
 

@@ -4,7 +4,9 @@
 #include "formview/page_rules.h"
 
 #include <QComboBox>
+#include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -106,9 +108,18 @@ PrintDialog::PrintDialog(Mode mode, const PageSettings& page, int pageCount, con
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
 
     choosePdfFile = [this] {
-        return QFileDialog::getSaveFileName(this, QStringLiteral("打印到 PDF 文件"), QString(),
-                                            QStringLiteral("PDF 文件(*.pdf)"));
+        const QString file = QFileDialog::getSaveFileName(this, QStringLiteral("打印到 PDF 文件"), lastOutputFolder(),
+                                                          QStringLiteral("PDF 文件(*.pdf)"));
+        if (!file.isEmpty())
+            lastOutputFolder() = QFileInfo(file).absolutePath();
+        return file;
     };
+}
+
+QString& lastOutputFolder()
+{
+    static QString folder = QDir::homePath();
+    return folder;
 }
 
 QString PrintDialog::printerName() const

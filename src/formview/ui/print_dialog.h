@@ -15,6 +15,10 @@ class QSpinBox;
 
 namespace kszw {
 
+// The folder the output file choosers (PDF, CSV, Excel) open in: the user's home folder at first,
+// then the folder of the last file written, for the rest of the session.
+QString& lastOutputFolder();
+
 struct Prompt;
 
 class PrintDialog : public QDialog {

@@ -192,8 +192,12 @@ void CKszwpz1::reviewShownVoucher()
 
 void CKszwpz1::chooseAgain()
 {
-    if (reselectEnabled())
-        m_reselect(*this);
+    if (!reselectEnabled())
+        return;
+    m_reselect(*this);
+    // The choosing dialog may have run a batch (a review, or its taking back) without choosing:
+    // what is shown is read again so that it never shows a state the voucher has left.
+    showCurrent();
 }
 
 void CKszwpz1::tellError(const DatabaseError& error)

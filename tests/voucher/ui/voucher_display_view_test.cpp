@@ -425,6 +425,22 @@ private slots:
         QCOMPARE(shown->pageTexts().foot[3], std::string("复核："));
     }
 
+    void choosingAgainShowsTheVoucherAsABatchInTheChooserLeftIt()
+    {
+        importThree();
+        becomeReviewer();
+        QCOMPARE(reviewVoucher(db(), kCash, "103"), 1);
+        auto shown = view();
+        // The chooser takes the review back in a batch and ends without a new choice.
+        shown->setReselect([this](CKszwpz1&) { QCOMPARE(cancelBatch(db(), {kCash}, "103", m_prompt), 1); });
+        shown->showSelection({kCash}, DisplaySource::Review, ReviewOperation::Cancel);
+        QCOMPARE(shown->pageTexts().foot[3], std::string("复核：王复核"));
+        shown->chooseAgain();
+        QCOMPARE(status(kCash), std::string("2"));
+        QCOMPARE(shown->shownVoucher()->key, kCash);
+        QCOMPARE(shown->pageTexts().foot[3], std::string("复核："));
+    }
+
     void f3IsOffForAQueryAndForASingleVoucher()
     {
         importThree();
