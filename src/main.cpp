@@ -2,6 +2,7 @@
 // and runs the login; the program ends when the login is abandoned.
 #include "app/ui/kszw_app.h"
 #include "app/ui/main_frame.h"
+#include "app/ui/screenshot.h"
 #include "app/ui/toolbar_icons.h"
 #include "common/clock.h"
 #include "common/ui/qt_prompt.h"
@@ -56,6 +57,10 @@ int main(int argc, char** argv)
         std::printf("kszw %s\n", kszw::app_text::kVersion);
         return 0;
     }
+    // --screenshot draws a window into a picture file; it needs no display.
+    const bool screenshot = argc >= 2 && std::strcmp(argv[1], "--screenshot") == 0;
+    if (screenshot && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
     KszwApplication application(argc, argv);
     QApplication::setOrganizationName(QStringLiteral("KsFiles"));
     QApplication::setApplicationName(QString::fromUtf8(kszw::app_text::kProgramKey));
@@ -70,6 +75,8 @@ int main(int argc, char** argv)
                                                         QStringLiteral("Noto Sans CJK SC")});
 
     QApplication::setWindowIcon(kszw::programIcon());
+    if (screenshot)
+        return kszw::runScreenshot(QApplication::arguments().mid(2));
 
     kszw::QtPrompt prompt;
     kszw::QtUserSettings settings;

@@ -33,7 +33,7 @@ namespace kszw::cli {
 
 namespace {
 
-constexpr const char* kDemoUsage = "demo DIR [--year Y]";
+constexpr const char* kDemoUsage = "demo DIR [--year Y] [--date YYYYMMDD]";
 
 constexpr std::string_view kDemoUnit = "岚屿穗示范机械有限公司";
 constexpr std::string_view kDemoChief = "张会计";
@@ -374,7 +374,7 @@ bool demoTemplatesStored(Database& db)
 }
 
 // The bookkeeper's part: the chart, the opening balances and the vouchers.
-bool bookkeeping(const std::string& file, Prompt& prompt)
+bool bookkeeping(const std::string& file, const Clock& clock, Prompt& prompt)
 {
     CKszwEnv keeper;
     if (!logIn(keeper, file, "102", prompt))
@@ -391,7 +391,6 @@ bool bookkeeping(const std::string& file, Prompt& prompt)
     ImportResult opening = importOpeningBalances(keeper.db(), kDemoOpening);
     if (!opening.ok)
         return fail("年初科目余额", opening.text());
-    SystemClock clock;
     const CivilDate today = clock.today();
     const int lastMonth = today.year > keeper.year() ? 12 : today.year < keeper.year() ? 1 : today.month;
     ImportResult rates =
@@ -446,7 +445,7 @@ bool posting(const std::string& file, Prompt& prompt)
 
 int runDemo(const Arguments& args)
 {
-    ParsedArguments parsed = parseArguments(args, {"--year"});
+    ParsedArguments parsed = parseArguments(args, {"--year", "--date"});
     if (!parsed.ok)
         return badUsage(parsed.error, kDemoUsage);
     if (parsed.positional.size() != 1)
@@ -457,9 +456,17 @@ int runDemo(const Arguments& args)
             return badUsage("--year takes a year of four digits from 1990 on", kDemoUsage);
         year = std::stoi(*text);
     }
+    // The day the demo's books run to: vouchers are entered up to it (today unless given).
+    SystemClock systemClock;
+    FixedClock clock(systemClock.today());
+    if (auto text = parsed.option("--date")) {
+        const std::optional<CivilDate> day = splitDate(*text);
+        if (!day)
+            return badUsage("--date takes a day as YYYYMMDD", kDemoUsage);
+        clock.set(*day);
+    }
     std::error_code error;
     const std::string folder = std::filesystem::absolute(parsed.positional[0], error).lexically_normal().string();
-    SystemClock clock;
     MemoryUserSettings settings;
     AccountSetResult created = createAccountSet(error ? parsed.positional[0] : folder, clock, settings, year);
     if (!created.ok) {
@@ -467,7 +474,7 @@ int runDemo(const Arguments& args)
         return 1;
     }
     CliPrompt prompt;
-    if (!administration(created.filePath, prompt) || !bookkeeping(created.filePath, prompt)
+    if (!administration(created.filePath, prompt) || !bookkeeping(created.filePath, clock, prompt)
         || !posting(created.filePath, prompt))
         return 1;
     std::printf("%s\n", created.filePath.c_str());

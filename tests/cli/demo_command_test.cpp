@@ -113,5 +113,26 @@ TEST(CliDemo, MakesABalancedSetWithAReviewerAndAChart)
     EXPECT_EQ(output, "该路径已被岚屿穗用户使用！\n");
 }
 
+// --date fixes the day the books run to, so the same demo can be made again on any day.
+TEST(CliDemo, RunsItsBooksToTheDayGiven)
+{
+    test::TempDir dir;
+    std::string output;
+    const std::string demo = shellQuote(KSZW_CLI_PATH) + " demo ";
+    ASSERT_EQ(test::runCommand(demo + shellQuote(dir.file("a")) + " --year 2026 --date 20260315", output), 0) << output;
+    ASSERT_EQ(test::runCommand(demo + shellQuote(dir.file("b")) + " --year 2026 --date 20260315", output), 0) << output;
+    Database a = Database::open(dir.file("a/2026.ksk"));
+    Database b = Database::open(dir.file("b/2026.ksk"));
+    EXPECT_EQ(a.queryText("SELECT max(T) FROM CERDIR").value(), "20260315");
+    EXPECT_EQ(a.queryLong("SELECT MM FROM SYSTAB"), 1); // March is the last month: January is closed
+    const char* fingerprint = "SELECT count(*) || '/' || sum(MY) FROM P0";
+    EXPECT_EQ(a.queryText(fingerprint), b.queryText(fingerprint));
+
+    for (const char* bad : {"2026031", "20260230", "march"}) {
+        EXPECT_EQ(test::runCommand(demo + shellQuote(dir.file("c")) + " --date " + bad + " 2>&1", output), 2) << bad;
+        EXPECT_NE(output.find("--date takes a day as YYYYMMDD"), std::string::npos) << output;
+    }
+}
+
 } // namespace
 } // namespace kszw

@@ -326,8 +326,15 @@ bool CKszwAppBase::onCommand(int id)
         return true;
     }
     case cmd::kHelpTopics: {
-        HelpDialog help(m_frame.get());
-        help.exec();
+        // One guide window, beside the work: it is brought to the front when open already.
+        HelpDialog* help = m_frame->findChild<HelpDialog*>(QString(), Qt::FindDirectChildrenOnly);
+        if (!help) {
+            help = new HelpDialog(m_frame.get());
+            help->setAttribute(Qt::WA_DeleteOnClose);
+        }
+        help->show();
+        help->raise();
+        help->activateWindow();
         return true;
     }
     case cmd::kPrintSetup:
