@@ -1,12 +1,15 @@
 # make run   installs what is missing, builds, and opens the program on the demo account set
 # make test  installs what is missing, builds, and runs every test
+# make install [PREFIX=/usr/local] [DESTDIR=...]   builds, then installs the programs and their files
+# make package   builds, then makes the Debian package in $(BUILD_DIR)
+# make guide-pictures   takes the user guide's pictures again
 BUILD_DIR ?= build
 BUILD_TYPE ?= RelWithDebInfo
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 DEMO_DIR := $(BUILD_DIR)/demo
 DEMO_YEAR := $(shell date +%Y)
 
-.PHONY: all deps build test run demo bench sanitize clean
+.PHONY: all deps build test run demo bench sanitize clean install package guide-pictures
 
 all: build
 
@@ -48,6 +51,21 @@ sanitize: deps
 	cmake --build $(SANITIZE_DIR) -j $(JOBS)
 	ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
 	  ctest --test-dir $(SANITIZE_DIR) --output-on-failure -j $(JOBS)
+
+# The programs, the desktop entry, the MIME type, the icons and the documentation under PREFIX
+# (DESTDIR, when set, is put before every path, for staged installs).
+PREFIX ?= /usr/local
+install: build
+	DESTDIR="$(DESTDIR)" cmake --install $(BUILD_DIR) --prefix "$(PREFIX)"
+
+# The Debian package kszw_<version>_<arch>.deb, made by CPack in $(BUILD_DIR).
+package: build
+	cd $(BUILD_DIR) && cpack -G DEB
+	@ls -1 $(abspath $(BUILD_DIR))/kszw_*.deb | sed "s/^/Package: /"
+
+# Takes every picture of the user guide (docs/images/) again, on a fresh demo set of a fixed day.
+guide-pictures: build
+	BUILD_TYPE=$(BUILD_TYPE) KSZW_BUILD_DIR=$(abspath $(BUILD_DIR)) bash scripts/guide-pictures.sh
 
 clean:
 	rm -rf $(BUILD_DIR) $(SANITIZE_DIR)

@@ -64,6 +64,8 @@ int main(int argc, char** argv)
     KszwApplication application(argc, argv);
     QApplication::setOrganizationName(QStringLiteral("KsFiles"));
     QApplication::setApplicationName(QString::fromUtf8(kszw::app_text::kProgramKey));
+    // Ties the windows to the desktop entry (its name and icon) where the desktop asks for it.
+    QGuiApplication::setDesktopFileName(QStringLiteral("kszw"));
     QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
     // The toolkit's own texts (file chooser, standard buttons) in Chinese.
     QTranslator toolkitTexts;

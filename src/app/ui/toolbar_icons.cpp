@@ -5,6 +5,7 @@
 #include <QFont>
 #include <QPainter>
 #include <QPixmap>
+#include <QSvgRenderer>
 
 namespace kszw {
 
@@ -68,9 +69,24 @@ QIcon commandIcon(int id)
 
 QIcon programIcon()
 {
+    // The drawing travels in the program's resources; each size is rendered here rather than left
+    // to the SVG icon engine, which is a plugin that may be missing where the program runs.
     QIcon icon;
-    for (int size : {16, 24, 32, 48, 64})
-        icon.addPixmap(drawGlyph(QStringLiteral("帐"), QColor(0xb7, 0x1c, 0x1c), size, false));
+    QSvgRenderer renderer(QStringLiteral(":/icons/kszw.svg"));
+    for (int size : kProgramIconSizes) {
+        if (renderer.isValid()) {
+            QPixmap pixmap(size, size);
+            pixmap.fill(Qt::transparent);
+            QPainter painter(&pixmap);
+            painter.setRenderHint(QPainter::Antialiasing);
+            painter.setRenderHint(QPainter::SmoothPixmapTransform);
+            renderer.render(&painter, QRectF(0, 0, size, size));
+            painter.end();
+            icon.addPixmap(pixmap);
+        } else {
+            icon.addPixmap(drawGlyph(QStringLiteral("帐"), QColor(0xb7, 0x1c, 0x1c), size, false));
+        }
+    }
     return icon;
 }
 
