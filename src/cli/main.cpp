@@ -27,7 +27,7 @@ constexpr CommandEntry kCommands[] = {
      "operator FILE --operator OP [--password P] add CODE NAME [--rights all|R1,R2,...] | rights CODE R1,R2,... | "
      "delete CODE"},
     {"new-year", kszw::cli::runNewYear, "new-year FILE --operator OP [--password P] --year Y [--yes]"},
-    {"demo", kszw::cli::runDemo, "demo DIR [--year Y]"},
+    {"demo", kszw::cli::runDemo, "demo DIR [--year Y] [--date YYYYMMDD]"},
     {"import", kszw::cli::runImport, "import FILE --operator OP [--password P] subjects|opening|currencies|rates|vouchers CSVFILE"},
     {"review", kszw::cli::runReview, "review FILE --operator OP [--password P] [--all | --month M]"},
     {"close-month", kszw::cli::runCloseMonth, "close-month FILE --operator OP [--password P] [--yes]"},
