@@ -55,8 +55,15 @@ sanitize: deps
 # The programs, the desktop entry, the MIME type, the icons and the documentation under PREFIX
 # (DESTDIR, when set, is put before every path, for staged installs).
 PREFIX ?= /usr/local
+# Installed into the live system (no DESTDIR), the desktop's MIME, menu and icon caches of PREFIX are
+# refreshed, so *.ksk files open with the program at once (a package leaves that to dpkg's triggers).
 install: build
-	DESTDIR="$(DESTDIR)" cmake --install $(BUILD_DIR) --prefix "$(PREFIX)"
+	DESTDIR="$(DESTDIR)" cmake --install $(BUILD_DIR) --prefix "$(PREFIX)" --strip
+	@if [ -z "$(DESTDIR)" ]; then \
+	  ! command -v update-mime-database >/dev/null || update-mime-database "$(PREFIX)/share/mime"; \
+	  ! command -v update-desktop-database >/dev/null || update-desktop-database -q "$(PREFIX)/share/applications"; \
+	  ! command -v gtk-update-icon-cache >/dev/null || gtk-update-icon-cache -qtf "$(PREFIX)/share/icons/hicolor"; \
+	fi; true
 
 # The Debian package kszw_<version>_<arch>.deb, made by CPack in $(BUILD_DIR).
 package: build

@@ -80,7 +80,7 @@ command-line interface kszw-cli.
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES TRUE)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
-set(CPACK_DEBIAN_PACKAGE_SECTION misc)
+set(CPACK_DEBIAN_PACKAGE_SECTION office)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION TRUE)
 # What the programs need is named here, not only found by dpkg-shlibdeps: the Qt platform plugins
@@ -96,9 +96,14 @@ set(CPACK_DEBIAN_PACKAGE_DEPENDS
 # The toolkit's own texts in Chinese, the icon theme the icons are placed in, and the MIME database
 # that makes *.ksk files open with the program.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-translations-l10n, hicolor-icon-theme, shared-mime-info")
-# dpkg-shlibdeps (package dpkg-dev) adds the C and C++ runtime with their minimum versions.
+# dpkg-shlibdeps (package dpkg-dev) adds the C and C++ runtime with their minimum versions; CPack
+# needs the file utility to find the binaries it runs it on.
 find_program(KSZW_DPKG_SHLIBDEPS dpkg-shlibdeps)
-if(KSZW_DPKG_SHLIBDEPS)
+find_program(KSZW_FILE_UTILITY file)
+if(KSZW_DPKG_SHLIBDEPS AND KSZW_FILE_UTILITY)
   set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 endif()
+# The package installs the one component there is under its own name, so the list of installed
+# files it leaves in the build folder (install_manifest_Unspecified.txt) is not the one of make install.
+set(CPACK_INSTALL_CMAKE_PROJECTS "${CMAKE_BINARY_DIR};${PROJECT_NAME};Unspecified;/")
 include(CPack)

@@ -10,7 +10,7 @@ packages=(
   googletest libgtest-dev libbenchmark-dev
   fonts-noto-cjk fonts-arphic-uming
   xvfb xauth imagemagick poppler-utils
-  dpkg-dev desktop-file-utils shared-mime-info libxml2-utils
+  dpkg-dev file desktop-file-utils shared-mime-info libxml2-utils
 )
 
 missing=()

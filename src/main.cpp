@@ -57,6 +57,13 @@ int main(int argc, char** argv)
         std::printf("kszw %s\n", kszw::app_text::kVersion);
         return 0;
     }
+    if (argc == 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
+        std::printf("usage: kszw [YEAR-FILE.ksk]\n"
+                    "       kszw --version\n"
+                    "       kszw --screenshot VIEW OUT.png --file FILE [--operator OP] [--password P]"
+                    " [--size WxH] [--date YYYYMMDD]\n");
+        return 0;
+    }
     // --screenshot draws a window into a picture file; it needs no display.
     const bool screenshot = argc >= 2 && std::strcmp(argv[1], "--screenshot") == 0;
     if (screenshot && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))

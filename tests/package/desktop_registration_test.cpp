@@ -233,3 +233,70 @@ TEST(DesktopRegistration, OwnEntriesAreToldFromOthers)
     for (const Case& c : cases)
         EXPECT_EQ(isOwnDesktopEntry(QByteArray::fromStdString(c.content)), c.own) << c.content;
 }
+
+TEST(DesktopRegistration, AnEntryInTheSystemsDataFoldersMakesABuildTreeRunStepBack)
+{
+    TempDir folder;
+    const fs::path home = folder.path() / "data";
+    const fs::path system = folder.path() / "usr/share";
+    // An earlier run from the build tree left its files.
+    ASSERT_EQ(registerFileType(qt(home), QStringLiteral("/home/u/src/build/kszw"), {qt(home)}),
+              FileTypeRegistration::PerUser); // the user's own folder never counts as the system's
+    ASSERT_TRUE(fs::exists(home / kDesktopFile));
+    // Then the package is installed: the build tree's program steps back and takes its files away,
+    // so the menu and the file manager start the installed program.
+    writeFile(system / kDesktopFile, "[Desktop Entry]\n");
+    EXPECT_EQ(registerFileType(qt(home), QStringLiteral("/home/u/src/build/kszw"), {qt(home), qt(system)}),
+              FileTypeRegistration::SystemWide);
+    for (const char* file : {kDesktopFile, kMimeFile, kProgramIconFile, kYearFileIconFile})
+        EXPECT_FALSE(fs::exists(home / file)) << file;
+}
+
+TEST(DesktopRegistration, ABuildTreeRunNeverOverwritesWhatTheUserMadeOrChanged)
+{
+    struct Case {
+        const char* file;
+        std::string content;
+    };
+    const Case cases[] = {
+        {kDesktopFile, entryWithoutIcon("/b/kszw") + "NoDisplay=true\n"},
+        {kDesktopFile, entryWithoutIcon("/usr/bin/gnucash")},
+        {kMimeFile, "<mime-info>the user's own</mime-info>\n"},
+        {kProgramIconFile, "<svg>the user's own drawing</svg>"},
+        {kYearFileIconFile, "<svg>the user's own drawing</svg>"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.file);
+        TempDir folder;
+        const fs::path home = folder.path() / "data";
+        writeFile(home / c.file, c.content);
+        EXPECT_EQ(registerFileType(qt(home), QStringLiteral("/opt/b/kszw")), FileTypeRegistration::PerUser);
+        EXPECT_EQ(readFile(home / c.file), c.content);
+    }
+    // An entry of ours for another build tree is ours to rewrite.
+    TempDir folder;
+    const fs::path home = folder.path() / "data";
+    writeFile(home / kDesktopFile, entryWithoutIcon("/old/build/kszw"));
+    EXPECT_EQ(registerFileType(qt(home), QStringLiteral("/opt/b/kszw")), FileTypeRegistration::PerUser);
+    EXPECT_EQ(readFile(home / kDesktopFile), userDesktopEntry(QStringLiteral("/opt/b/kszw")).toStdString());
+}
+
+TEST(DesktopRegistration, TheProgramsPathIsOneArgumentOfTheExecLine)
+{
+    const struct {
+        const char* path;
+        const char* exec;
+    } cases[] = {
+        {"/opt/b/kszw", "Exec=\"/opt/b/kszw\" %f"},
+        {"/home/u/my build/kszw", "Exec=\"/home/u/my build/kszw\" %f"},
+        {"/home/u/100%/kszw", "Exec=\"/home/u/100%%/kszw\" %f"},
+        {"/home/u/$HOME/kszw", "Exec=\"/home/u/\\\\$HOME/kszw\" %f"},
+        {"/home/u/a\"b/kszw", "Exec=\"/home/u/a\\\\\"b/kszw\" %f"},
+        {"/home/u/a\\b/kszw", "Exec=\"/home/u/a\\\\\\\\b/kszw\" %f"},
+    };
+    for (const auto& c : cases) {
+        const std::string entry = userDesktopEntry(QString::fromUtf8(c.path)).toStdString();
+        EXPECT_NE(entry.find(std::string("\n") + c.exec + "\n"), std::string::npos) << entry;
+        EXPECT_TRUE(isOwnDesktopEntry(QByteArray::fromStdString(entry))) << entry;
+    }
+}

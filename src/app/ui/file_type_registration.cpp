@@ -10,8 +10,10 @@
 #include <QProcess>
 #include <QSaveFile>
 #include <QSet>
+#include <QStringList>
 #include <QStandardPaths>
 
+#include <functional>
 #include <utility>
 
 namespace kszw {
@@ -105,12 +107,47 @@ void refreshCache(const QString& tool, const QString& folder)
     }
 }
 
-// Whether the program at programPath belongs to an installation with system-wide desktop files:
-// <prefix>/bin/kszw next to <prefix>/share/applications/kszw.desktop.
-bool installedSystemWide(const QString& programPath)
+// Whether the program is installed with system-wide desktop files: the program at programPath
+// belongs to one (<prefix>/bin/kszw next to <prefix>/share/applications/kszw.desktop), or one of the
+// system's data folders holds the entry already. A per-user entry would hide that installed one.
+bool installedSystemWide(const QString& programPath, const QString& dataHome, const QStringList& systemDataDirs)
 {
     const QDir binDir = QFileInfo(programPath).absoluteDir();
-    return QFileInfo::exists(binDir.absoluteFilePath(QStringLiteral("../share/") + kDesktopFile));
+    if (QFileInfo::exists(binDir.absoluteFilePath(QStringLiteral("../share/") + kDesktopFile)))
+        return true;
+    const QString home = QFileInfo(dataHome).absoluteFilePath();
+    for (const QString& dir : systemDataDirs) {
+        if (QFileInfo(dir).absoluteFilePath() != home && QFileInfo::exists(QDir(dir).filePath(kDesktopFile)))
+            return true;
+    }
+    return false;
+}
+
+// Writes the file when it is missing or holds what this program writes (isOwn); a file the user
+// made or changed stays as it is.
+WriteResult writeOwn(const QString& path, const QByteArray& content, const std::function<bool(const QByteArray&)>& isOwn)
+{
+    bool exists = false;
+    const QByteArray present = readAll(path, &exists);
+    if (exists && present != content && !isOwn(present))
+        return WriteResult::Unchanged;
+    return writeIfChanged(path, content);
+}
+
+// The program's path as one argument of an Exec line: quoted, with the characters the quoting
+// reserves escaped, "%" doubled, and then every backslash doubled as a string value wants it.
+QByteArray execArgument(const QString& programPath)
+{
+    QByteArray quoted = "\"";
+    for (const char c : programPath.toUtf8()) {
+        if (c == '"' || c == '`' || c == '$' || c == '\\')
+            quoted += '\\';
+        if (c == '%')
+            quoted += '%';
+        quoted += c;
+    }
+    quoted += '"';
+    return quoted.replace("\\", "\\\\");
 }
 
 } // namespace
@@ -120,7 +157,7 @@ QByteArray userDesktopEntry(const QString& programPath)
     return QByteArray("[Desktop Entry]\n"
                       "Type=Application\n"
                       "Name=")
-           + app_text::kProgramTitle + "\nExec=\"" + programPath.toUtf8() + "\" %f\nIcon=" + kProgramIconName
+           + app_text::kProgramTitle + "\nExec=" + execArgument(programPath) + " %f\nIcon=" + kProgramIconName
            + "\nMimeType=" + kYearFileMimeType + ";\nTerminal=false\nCategories=Office;Finance;\n"
            + "StartupWMClass=" + kProgramWindowClass + "\n";
 }
@@ -163,13 +200,14 @@ bool isOwnDesktopEntry(const QByteArray& content)
     return execSeen;
 }
 
-FileTypeRegistration registerFileType(const QString& dataHome, const QString& programPath)
+FileTypeRegistration registerFileType(const QString& dataHome, const QString& programPath,
+                                      const QStringList& systemDataDirs)
 {
     const QDir home(dataHome);
     const QByteArray programIcon = readAll(kProgramIconResource);
     const QByteArray yearFileIcon = readAll(kYearFileIconResource);
 
-    if (installedSystemWide(programPath)) {
+    if (installedSystemWide(programPath, dataHome, systemDataDirs)) {
         // An entry left by a run from a build tree would hide the installed one (the user's folder
         // comes first): the files this program wrote go, anything else stays.
         const bool removedDesktop = removeIfOwnDesktopEntry(home.filePath(kDesktopFile));
@@ -186,18 +224,22 @@ FileTypeRegistration registerFileType(const QString& dataHome, const QString& pr
         return FileTypeRegistration::SystemWide;
     }
 
-    // The icons first, so the entries that name them never point at a missing icon.
+    // The icons first, so the entries that name them never point at a missing icon. Only files that
+    // are missing or this program's own are written: what the user made or changed stays.
     const std::pair<QString, QByteArray> icons[] = {{kProgramIconFile, programIcon}, {kYearFileIconFile, yearFileIcon}};
     for (const auto& [path, content] : icons) {
-        if (content.isEmpty() || writeIfChanged(home.filePath(path), content) == WriteResult::Failed)
+        if (content.isEmpty()
+            || writeOwn(home.filePath(path), content, [](const QByteArray&) { return false; }) == WriteResult::Failed)
             return FileTypeRegistration::Failed;
     }
-    const WriteResult mime = writeIfChanged(home.filePath(kMimeFile), userMimeDefinition());
+    const WriteResult mime = writeOwn(home.filePath(kMimeFile), userMimeDefinition(), [](const QByteArray& present) {
+        return present == mimeDefinition(true) || present == mimeDefinition(false);
+    });
     if (mime == WriteResult::Failed)
         return FileTypeRegistration::Failed;
     if (mime == WriteResult::Written)
         refreshCache(QStringLiteral("update-mime-database"), home.filePath(QStringLiteral("mime")));
-    const WriteResult desktop = writeIfChanged(home.filePath(kDesktopFile), userDesktopEntry(programPath));
+    const WriteResult desktop = writeOwn(home.filePath(kDesktopFile), userDesktopEntry(programPath), isOwnDesktopEntry);
     if (desktop == WriteResult::Failed)
         return FileTypeRegistration::Failed;
     if (desktop == WriteResult::Written)
@@ -210,7 +252,9 @@ void registerFileType()
     const QString dataHome = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
     if (dataHome.isEmpty())
         return;
-    registerFileType(dataHome, QCoreApplication::applicationFilePath());
+    // The system's data folders (XDG_DATA_DIRS) come after the user's own in the standard list.
+    registerFileType(dataHome, QCoreApplication::applicationFilePath(),
+                     QStandardPaths::standardLocations(QStandardPaths::GenericDataLocation));
 }
 
 } // namespace kszw

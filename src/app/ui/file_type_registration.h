@@ -8,6 +8,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 
 namespace kszw {
 
@@ -31,8 +32,11 @@ void registerFileType();
 // Registers the program at programPath in dataHome (the folder holding applications/, mime/ and
 // icons/). Writes only files whose content changes, each atomically (a temporary file in the same
 // folder renamed over the old one), and refreshes the desktop's MIME and .desktop caches when one
-// changed and the tools are there.
-FileTypeRegistration registerFileType(const QString& dataHome, const QString& programPath);
+// changed and the tools are there. A file the user made or changed is never overwritten. When one
+// of systemDataDirs (other than dataHome) holds applications/kszw.desktop, the program is taken as
+// installed system-wide: nothing is written and the per-user files of ours are removed.
+FileTypeRegistration registerFileType(const QString& dataHome, const QString& programPath,
+                                      const QStringList& systemDataDirs = {});
 
 // The per-user .desktop entry written for the program at programPath.
 QByteArray userDesktopEntry(const QString& programPath);

@@ -175,23 +175,26 @@ private slots:
         HelpDialog dialog;
         dialog.show();
         QVERIFY(QTest::qWaitForWindowExposed(&dialog));
-        QTest::qWait(300); // the pictures are fitted to the window
         QTextDocument* document = dialog.browser()->document();
-        const qreal width = document->textWidth();
-        QStringList wide;
-        for (QTextBlock block = document->begin(); block.isValid(); block = block.next()) {
-            if (block.layout() && block.layout()->boundingRect().width() > width)
-                wide << block.text().left(40);
-        }
-        for (QTextFrame* frame : document->rootFrame()->childFrames()) {
-            const QRectF box = document->documentLayout()->frameBoundingRect(frame);
-            if (box.right() > width) {
-                QTextCursor inside = frame->firstCursorPosition();
-                inside.movePosition(QTextCursor::EndOfBlock, QTextCursor::KeepAnchor);
-                wide << inside.selectedText().left(40);
+        // The blocks and frames wider than the text: none once the pictures are fitted to the window.
+        auto wideParts = [&] {
+            const qreal width = document->textWidth();
+            QStringList wide;
+            for (QTextBlock block = document->begin(); block.isValid(); block = block.next()) {
+                if (block.layout() && block.layout()->boundingRect().width() > width)
+                    wide << block.text().left(40);
             }
-        }
-        QVERIFY2(wide.isEmpty(), qPrintable(wide.join(QLatin1String(" | "))));
+            for (QTextFrame* frame : document->rootFrame()->childFrames()) {
+                const QRectF box = document->documentLayout()->frameBoundingRect(frame);
+                if (box.right() > width) {
+                    QTextCursor inside = frame->firstCursorPosition();
+                    inside.movePosition(QTextCursor::EndOfBlock, QTextCursor::KeepAnchor);
+                    wide << inside.selectedText().left(40);
+                }
+            }
+            return wide;
+        };
+        QTRY_VERIFY2(wideParts().isEmpty(), qPrintable(wideParts().join(QLatin1String(" | "))));
         QCOMPARE(dialog.browser()->horizontalScrollBar()->maximum(), 0);
     }
 

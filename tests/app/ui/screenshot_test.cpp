@@ -83,7 +83,7 @@ private slots:
         QProcess cli;
         cli.start(QStringLiteral(KSZW_CLI_PATH),
                   {QStringLiteral("demo"), m_dir.filePath(QStringLiteral("set")), QStringLiteral("--year"),
-                   QStringLiteral("2026")});
+                   QStringLiteral("2026"), QStringLiteral("--date"), QStringLiteral("20261215")});
         QVERIFY(cli.waitForFinished(120000));
         QCOMPARE(cli.exitCode(), 0);
         m_file = m_dir.filePath(QStringLiteral("set/2026.ksk"));
