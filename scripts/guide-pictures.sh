@@ -19,7 +19,7 @@ today=20261215
 max_bytes=$((250 * 1024))
 
 if [ ! -f "$build/CMakeCache.txt" ]; then
-    cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo
+    cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE="${BUILD_TYPE:-RelWithDebInfo}"
 fi
 cmake --build "$build" --target kszw kszw-cli -j2
 kszw=$build/kszw

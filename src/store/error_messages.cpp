@@ -45,7 +45,8 @@ StoreFailure classifyFailure(const DatabaseError& error)
 
 DatabaseError fileInUseError(const std::string& path)
 {
-    return DatabaseError("the file is in use by another connection", SQLITE_BUSY, path);
+    // Not the engine's: the program itself found the file open elsewhere, and says so in Chinese.
+    return DatabaseError("此文件正由另一个程序（或本程序的另一个副本）打开着，请先在那里退出。", SQLITE_BUSY, path);
 }
 
 std::string userMessage(const DatabaseError& error, std::string_view file)

@@ -336,7 +336,7 @@ TEST_F(DeleteYear, AFileAnotherProgramIsWritingIsNotDeleted)
     prompt.queueAnswer(Answer::Yes);
     EXPECT_EQ(deleteYearFile(env, other, prompt), DeleteYearOutcome::Failed);
     EXPECT_EQ(prompt.last(), "帐务数据文件“" + other + "”正被其他程序使用，请稍后再试！\r"
-                             "the file is in use by another connection");
+                             "此文件正由另一个程序（或本程序的另一个副本）打开着，请先在那里退出。");
     EXPECT_TRUE(fs::exists(other));
     writing.commit();
     EXPECT_EQ(writer.queryText("SELECT NA FROM SYSTAB").value(), "写入中");
@@ -352,7 +352,7 @@ TEST_F(DeleteYear, AFileAnotherLoginHasOpenIsNotDeletedEvenWhenIdle)
     prompt.queueAnswer(Answer::Yes);
     EXPECT_EQ(deleteYearFile(env, other, prompt), DeleteYearOutcome::Failed);
     EXPECT_EQ(prompt.last(), "帐务数据文件“" + other + "”正被其他程序使用，请稍后再试！\r"
-                             "the file is in use by another connection");
+                             "此文件正由另一个程序（或本程序的另一个副本）打开着，请先在那里退出。");
     EXPECT_TRUE(fs::exists(other));
     other2025.db().execute("UPDATE SYSTAB SET NA='仍在使用'");
     // Once that login has ended, the file can go.
