@@ -11,9 +11,10 @@
 #include "store/database_error.h"
 #include "store/error_messages.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileDialog>
-#include <QDir>
+#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -47,10 +48,15 @@ QString resultText(const VoucherImportRow& row)
     return qtText(text);
 }
 
+// Opens in the folder of the file chosen last (the home folder at first), for the session.
 QString defaultChooser(QWidget* parent)
 {
-    return QFileDialog::getOpenFileName(parent, QStringLiteral("选择要导入的凭证文件"), QString(),
-                                        QStringLiteral("CSV 文件 (*.csv *.CSV);;所有文件 (*)"));
+    static QString folder = QDir::homePath();
+    const QString file = QFileDialog::getOpenFileName(parent, QStringLiteral("选择要导入的凭证文件"), folder,
+                                                      QStringLiteral("CSV 文件 (*.csv *.CSV);;所有文件 (*)"));
+    if (!file.isEmpty())
+        folder = QFileInfo(file).absolutePath();
+    return file;
 }
 
 } // namespace
