@@ -37,6 +37,7 @@ namespace {
 
 using namespace std::chrono_literals;
 using Clock = std::chrono::steady_clock;
+using test::readFile;
 
 constexpr int kVouchers = 5000;
 constexpr int kKills = 20;
@@ -101,14 +102,6 @@ bool hasEnded(pid_t pid)
 {
     siginfo_t info{};
     return ::waitid(P_PID, static_cast<id_t>(pid), &info, WEXITED | WNOHANG | WNOWAIT) != 0 || info.si_pid == pid;
-}
-
-std::string readFile(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
 }
 
 std::string describeStatus(int status)

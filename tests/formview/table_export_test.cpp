@@ -18,6 +18,7 @@
 namespace kszw {
 namespace {
 
+using test::readFile;
 using test::shellQuote;
 
 // ---- a small reader of what the workbook holds ----
@@ -119,14 +120,6 @@ Workbook readWorkbook(const std::string& file)
     const std::vector<std::string> names = allMatches(unzipMember(file, "xl/workbook.xml"), "<sheet name=\"([^\"]*)\"");
     book.sheetName = names.empty() ? std::string() : unescapeXml(names.front());
     return book;
-}
-
-std::string readFile(const std::string& path)
-{
-    std::ifstream file(path, std::ios::binary);
-    std::stringstream text;
-    text << file.rdbuf();
-    return text.str();
 }
 
 // Files in a folder, hidden ones too.

@@ -21,6 +21,7 @@
 
 namespace fs = std::filesystem;
 using namespace kszw;
+using kszw::test::readFile;
 using kszw::test::TempDir;
 
 namespace {
@@ -46,14 +47,6 @@ private:
     std::unique_ptr<QCoreApplication> m_application;
 };
 const auto* const kApplication = ::testing::AddGlobalTestEnvironment(new QtApplication);
-
-std::string readFile(const fs::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream content;
-    content << in.rdbuf();
-    return content.str();
-}
 
 void writeFile(const fs::path& path, const std::string& content)
 {

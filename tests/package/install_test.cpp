@@ -17,6 +17,7 @@
 #include <vector>
 
 namespace fs = std::filesystem;
+using kszw::test::readFile;
 using kszw::test::runCommand;
 using kszw::test::shellQuote;
 using kszw::test::TempDir;
@@ -25,14 +26,6 @@ namespace {
 
 const fs::path kSourceDir = KSZW_SOURCE_DIR;
 const fs::path kBuildDir = KSZW_BUILD_DIR;
-
-std::string readFile(const fs::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream content;
-    content << in.rdbuf();
-    return content.str();
-}
 
 bool haveProgram(const std::string& name)
 {

@@ -34,4 +34,7 @@ int runAsAnotherUser(const std::function<int()>& work);
 // Quotes a word for the shell.
 std::string shellQuote(const std::string& word);
 
+// The whole content of a file, byte for byte; empty when it cannot be read.
+std::string readFile(const std::filesystem::path& path);
+
 } // namespace kszw::test
