@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
   cmake g++ make pkg-config
   qt6-base-dev libqt6printsupport6 qt6-svg-dev libx11-dev qt6-translations-l10n
-  libsqlite3-dev libxlsxwriter-dev
+  libsqlite3-dev libxlsxwriter-dev libpq-dev postgresql
   googletest libgtest-dev libbenchmark-dev
   fonts-noto-cjk fonts-arphic-uming
   xvfb xauth imagemagick poppler-utils

@@ -8,11 +8,14 @@
 #include "session/user_settings.h"
 #include "store/database_error.h"
 #include "store/error_messages.h"
+#include "store/location.h"
+#include "store/server_years.h"
 #include "store/year_file_name.h"
 
 #include <algorithm>
 #include <cerrno>
 #include <filesystem>
+#include <optional>
 #include <optional>
 #include <sys/stat.h>
 
@@ -82,6 +85,11 @@ std::string canonicalFolder(std::string_view folder)
     const std::string trimmed = trimWhitespace(folder);
     if (trimmed.empty())
         return {};
+    // An account set on a server is named by its location without a year.
+    if (std::optional<ServerLocation> location = parseServerLocation(trimmed)) {
+        location->year = 0;
+        return serverLocationText(*location);
+    }
     std::error_code error;
     fs::path path(trimmed);
     fs::path canonical = fs::weakly_canonical(fs::absolute(path, error), error);
@@ -114,8 +122,51 @@ void rememberAccountSet(UserSettings& settings, std::string_view folder)
     settings.setValue(kAccountSetsKey, text + canonicalFolder(folder));
 }
 
+namespace {
+
+// An account set on a server is its database: the year is made there (and the database with it
+// when the user may make databases); a database that holds years already is in use.
+AccountSetResult createServerAccountSet(const std::string& text, const Clock& clock, UserSettings& settings, int year)
+{
+    AccountSetResult result;
+    std::optional<ServerLocation> location = parseServerLocation(text);
+    if (!location) {
+        result.message = kDriveUnavailable;
+        return result;
+    }
+    if (year == 0)
+        year = location->year != 0 ? location->year : clock.today().year;
+    location->year = 0;
+    const std::string set = serverLocationText(*location);
+    location->year = year;
+    const std::string file = serverLocationText(*location);
+    try {
+        if (holdsYearFiles(set)) {
+            result.message = kFolderInUse;
+            return result;
+        }
+    } catch (const DatabaseError&) {
+        // No database yet: it is made with the year.
+    }
+    try {
+        createYearFile(file, year);
+    } catch (const DatabaseError& failure) {
+        result.message = userMessage(failure, file);
+        return result;
+    }
+    rememberAccountSet(settings, set);
+    result.ok = true;
+    result.filePath = file;
+    result.message = set + std::string(kAccountSetCreated);
+    return result;
+}
+
+} // namespace
+
 AccountSetResult createAccountSet(const std::string& folder, const Clock& clock, UserSettings& settings, int year)
 {
+    if (isServerLocation(folder))
+        return createServerAccountSet(trimWhitespace(folder), clock, settings, year);
     AccountSetResult result;
     const std::string path = withoutTrailingSlash(trimWhitespace(folder));
     const bool absolute = !path.empty() && path.front() == '/';
@@ -180,6 +231,18 @@ bool opensAsYearFile(const std::string& path)
 std::vector<YearFileEntry> yearFilesOf(const std::string& folder)
 {
     std::vector<YearFileEntry> files;
+    if (isServerLocation(folder)) {
+        try {
+            for (int year : serverYears(folder)) {
+                const std::string place = placeOfYear(folder, year);
+                if (trialYear(place) == year)
+                    files.push_back({year, place});
+            }
+        } catch (const DatabaseError&) {
+            // A server that cannot be reached lists no years, as a missing folder lists no files.
+        }
+        return files;
+    }
     std::error_code error;
     for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
         const std::string name = it->path().filename().string();

@@ -9,6 +9,7 @@
 #include "store/database_error.h"
 #include "store/error_messages.h"
 #include "store/file_hold.h"
+#include "store/location.h"
 #include "store/ks_dbset.h"
 #include "store/schema.h"
 #include "store/table_copy.h"
@@ -51,6 +52,12 @@ int yearOfDate(std::string_view date)
 // when there is none.
 std::string existingYearFile(const std::string& folder, int year)
 {
+    if (isServerLocation(folder)) {
+        for (const YearFileEntry& entry : yearFilesOf(folder))
+            if (entry.year == year)
+                return entry.path;
+        return {};
+    }
     const std::string wanted = yearFileName(year);
     std::error_code error;
     for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error))
@@ -93,6 +100,10 @@ void fillNewYear(Database& target, Database& current, int currentYear, int newYe
 std::string accountSetFolder(const CKszwEnv& env)
 {
     const std::string& file = env.filePath().empty() ? env.foundPath() : env.filePath();
+    if (std::optional<ServerLocation> location = parseServerLocation(file)) {
+        location->year = 0;
+        return serverLocationText(*location);
+    }
     return fs::path(file).parent_path().string();
 }
 
@@ -127,7 +138,8 @@ NewYearResult createNewYear(CKszwEnv& env, std::string_view yearText, Prompt& pr
         return result;
     }
     const std::string folder = accountSetFolder(env);
-    const std::string target = (fs::path(folder) / yearFileName(year)).string();
+    const std::string target = isServerLocation(folder) ? placeOfYear(folder, year)
+                                                        : (fs::path(folder) / yearFileName(year)).string();
     // The list of years shows only files that open; a file of the year that does not (read-only,
     // hidden, damaged, of another year) is there all the same and is never replaced.
     const std::string existing = existingYearFile(folder, year);
@@ -154,8 +166,39 @@ NewYearResult createNewYear(CKszwEnv& env, std::string_view yearText, Prompt& pr
     return result;
 }
 
+namespace {
+
+// A year on a server goes with its schema, under the year's write lock.
+DeleteYearOutcome deleteServerYear(CKszwEnv& env, const std::string& path, Prompt& prompt)
+{
+    const int year = yearOfPlace(path);
+    if (year == env.year() && canonicalFolder(path) == canonicalFolder(accountSetFolder(env))) {
+        prompt.warn(kCannotDeleteLoggedInYear);
+        return DeleteYearOutcome::Refused;
+    }
+    if (prompt.ask("真的要删除“" + std::to_string(year) + "”年的数据文件吗？", Buttons::YesNo, Answer::No,
+                   Icon::Question, kMessageCaption)
+        != Answer::Yes)
+        return DeleteYearOutcome::Declined;
+    try {
+        Database db = Database::open(path);
+        db.setBusyTimeout(kDeleteBusyTimeoutMs);
+        Transaction hold(db);
+        db.execute("DROP SCHEMA " + yearSchemaName(year) + " CASCADE");
+        hold.commit();
+    } catch (const DatabaseError& failure) {
+        prompt.warn(userMessage(failure, path));
+        return DeleteYearOutcome::Failed;
+    }
+    return DeleteYearOutcome::Deleted;
+}
+
+} // namespace
+
 DeleteYearOutcome deleteYearFile(CKszwEnv& env, const std::string& path, Prompt& prompt)
 {
+    if (isServerLocation(path))
+        return deleteServerYear(env, path, prompt);
     const fs::path file(path);
     const std::string stem = file.stem().string();
     const int year = isAllDigits(stem) && stem.size() <= 9 ? std::atoi(stem.c_str()) : 0;

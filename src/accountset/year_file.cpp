@@ -5,7 +5,9 @@
 #include "formview/view_kinds.h"
 #include "store/database.h"
 #include "store/database_error.h"
+#include "store/location.h"
 #include "store/schema.h"
+#include "store/server_years.h"
 #include "store/transaction.h"
 #include "templates/template_variables.h"
 
@@ -132,6 +134,25 @@ void removeAbandonedBuildings(const std::filesystem::path& target)
 
 void buildYearFile(const std::string& path, const std::function<void(Database&)>& fill)
 {
+    if (isServerLocation(path)) {
+        // On a server the year is made and filled in one transaction of its own: its schema with
+        // the SQL functions first, then the tables and rows; a failure takes the year away again.
+        Database db = Database::create(path);
+        try {
+            Transaction transaction(db);
+            fill(db);
+            transaction.commit();
+        } catch (...) {
+            db.close();
+            try {
+                dropServerYear(path);
+            } catch (const DatabaseError&) {
+                // The server is gone: the empty year is taken over by the next creation.
+            }
+            throw;
+        }
+        return;
+    }
     // The file is built under another name and moved into place only when complete, so a program
     // killed at any moment leaves either no year file or a whole one, and a failure removes only
     // the file this building made.
@@ -184,6 +205,8 @@ bool isYearFileName(std::string_view name)
 
 bool holdsYearFiles(const std::string& folder)
 {
+    if (isServerLocation(folder))
+        return !serverYears(folder).empty();
     std::error_code error;
     for (std::filesystem::directory_iterator it(folder, error), end; !error && it != end; it.increment(error))
         if (it->is_regular_file(error) && isYearFileName(it->path().filename().string()))

@@ -15,6 +15,8 @@ int runCalc(const Arguments& args);
 int runOperator(const Arguments& args);
 int runNewYear(const Arguments& args);
 int runSetInfo(const Arguments& args);
+int runPush(const Arguments& args);
+int runPull(const Arguments& args);
 int runImport(const Arguments& args);
 int runView(const Arguments& args);
 int runDemo(const Arguments& args);

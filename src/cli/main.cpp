@@ -20,7 +20,7 @@ struct CommandEntry {
 };
 
 constexpr CommandEntry kCommands[] = {
-    {"new-set", kszw::cli::runNewSet, "new-set DIR [--year Y]"},
+    {"new-set", kszw::cli::runNewSet, "new-set DIR|LOCATION [--year Y]"},
     {"info", kszw::cli::runInfo, "info FILE [--operator OP] [--password P]"},
     {"calc", kszw::cli::runCalc, "calc EXPR"},
     {"operator", kszw::cli::runOperator,
@@ -41,6 +41,8 @@ constexpr CommandEntry kCommands[] = {
      "view FILE VIEW [--operator OP] [--password P] [--subject CODE] [--date YYYYMMDD] [--number N] [--month M] [--parent K] [--numbers N1,N2…|--classes C1,C2…] [--range all|reviewed|unreviewed] [--from M|YYYYMMDD] [--to M|YYYYMMDD] [--mode auto|detail|summary] [--print-rows] [--rows-per-page N] [--levels next|all] [--amount A [--amount2 B]] [--side debit|credit] [--text T] [--order date|subject] [--format tsv|csv|xlsx|pdf] [--out PATH]   VIEW: chart, voucher, summary, ledger, balance, turnover, multicolumn, quantity, currency, search"},
     {"set-info", kszw::cli::runSetInfo,
      "set-info FILE --operator OP [--password P] [--unit U] [--chief K] [--t1 D] [--t13 D] [--jt NNN]"},
+    {"push", kszw::cli::runPush, "push FILE LOCATION"},
+    {"pull", kszw::cli::runPull, "pull LOCATION FILE"},
 };
 
 int usage(std::FILE* out = stderr, int status = 2)
@@ -48,6 +50,9 @@ int usage(std::FILE* out = stderr, int status = 2)
     std::fputs("usage: kszw-cli COMMAND ...\n       kszw-cli --version\n", out);
     for (const CommandEntry& command : kCommands)
         std::fprintf(out, "  kszw-cli %s\n", command.usage);
+    std::fputs("FILE may be a year on a server: LOCATION = postgresql://HOST[:PORT]/DATABASE?year=Y\n"
+               "(user and password from PGUSER/PGPASSWORD or ~/.pgpass)\n",
+               out);
     return status;
 }
 

@@ -8,6 +8,7 @@
 #include "common/text.h"
 #include "session/kszw_env.h"
 #include "session/user_settings.h"
+#include "store/location.h"
 
 #include <cstdio>
 #include <filesystem>
@@ -16,7 +17,7 @@ namespace kszw::cli {
 
 namespace {
 
-constexpr const char* kNewSetUsage = "new-set DIR [--year Y]";
+constexpr const char* kNewSetUsage = "new-set DIR|LOCATION [--year Y]";
 constexpr const char* kInfoUsage = "info FILE [--operator OP] [--password P]";
 
 } // namespace
@@ -37,7 +38,7 @@ int runNewSet(const Arguments& args)
     // A folder named relative to the current one is taken there; the command line remembers no
     // account sets of its own, so only a folder that holds year files is refused as in use.
     std::string folder = trimWhitespace(parsed.positional[0]);
-    if (!folder.empty() && folder.front() != '/') {
+    if (!folder.empty() && folder.front() != '/' && !isServerLocation(folder)) {
         std::error_code error;
         const std::filesystem::path absolute = std::filesystem::absolute(folder, error);
         if (!error)

@@ -6,8 +6,10 @@
 #include "store/database_error.h"
 #include "store/error_messages.h"
 #include "store/ks_dbset.h"
+#include "store/location.h"
 #include "store/schema_upgrade.h"
 
+#include <cerrno>
 #include <cstdlib>
 #include <filesystem>
 #include <sys/stat.h>
@@ -65,6 +67,8 @@ int CKszwEnv::validatePath(std::string_view rawPath)
     std::string path = trimWhitespace(rawPath);
     if (path.empty())
         return kEmptyFileName;
+    if (isServerLocation(path))
+        return validateServerLocation(path);
 
     std::filesystem::path file(path);
     std::string name = file.filename().string();
@@ -119,6 +123,26 @@ int CKszwEnv::validatePath(std::string_view rawPath)
     return kLoginOk;
 }
 
+int CKszwEnv::validateServerLocation(const std::string& text)
+{
+    // A year on a server answers the checks of a file: no such database or year is a missing
+    // file, a server that cannot be reached a file that cannot be opened.
+    const std::optional<ServerLocation> location = parseServerLocation(text);
+    if (!location || location->year == 0)
+        return kFileMissing;
+    const std::string path = serverLocationText(*location);
+    try {
+        Database trial = Database::open(path);
+    } catch (const DatabaseError& error) {
+        if (classifyFailure(error) == StoreFailure::Busy)
+            throw;
+        return error.systemError() == ENOENT ? kFileMissing : kCannotOpen;
+    }
+    m_foundPath = path;
+    m_year = location->year;
+    return kLoginOk;
+}
+
 int CKszwEnv::openFile(std::string_view path, std::string_view operatorCode, Prompt& prompt)
 {
     m_loggedIn = false;
@@ -156,7 +180,7 @@ int CKszwEnv::openFile(std::string_view path, std::string_view operatorCode, Pro
     m_loggedIn = true;
     std::error_code error;
     std::filesystem::path absolute = std::filesystem::absolute(m_foundPath, error);
-    m_filePath = error ? m_foundPath : absolute.lexically_normal().string();
+    m_filePath = error || isServerLocation(m_foundPath) ? m_foundPath : absolute.lexically_normal().string();
     return kLoginOk;
 }
 

@@ -47,6 +47,8 @@ public:
     // (extension added when missing) and the year are set. Raises DatabaseError (SQLITE_BUSY)
     // when another program holds the file locked beyond the busy timeout.
     int validatePath(std::string_view path);
+    // The same checks for a year on a server (a location "postgresql://…?year=Y").
+    int validateServerLocation(const std::string& location);
 
     // Opens a year data file for login: validates it, opens the connection, reads the header and
     // finds the operator (an empty or unknown code takes the default operator). Messages go to the

@@ -1,6 +1,8 @@
 #include "store/database.h"
 
 #include "store/database_error.h"
+#include "store/location.h"
+#include "store/server_engine.h"
 #include "store/sql_functions.h"
 
 #include <sqlite3.h>
@@ -59,7 +61,26 @@ sqlite3* openHandle(const std::string& path, int flags)
 
 } // namespace
 
+Database::Database() = default;
+
 Database::Database(sqlite3* db, std::string path) : m_db(db), m_path(std::move(path)) {}
+
+Database::Database(std::unique_ptr<ServerConnection> server, std::string location)
+    : m_server(std::move(server)), m_path(std::move(location))
+{
+}
+
+namespace {
+
+ServerLocation serverLocationOf(const std::string& text)
+{
+    std::optional<ServerLocation> location = parseServerLocation(text);
+    if (!location || location->year == 0)
+        throw DatabaseError("not a year on a server: " + text, SQLITE_CANTOPEN, text, EINVAL);
+    return *location;
+}
+
+} // namespace
 
 Database::~Database()
 {
@@ -67,8 +88,9 @@ Database::~Database()
 }
 
 Database::Database(Database&& other) noexcept
-    : m_db(std::exchange(other.m_db, nullptr)), m_path(std::move(other.m_path)),
-      m_transactionDepth(std::exchange(other.m_transactionDepth, 0)), m_hold(std::move(other.m_hold))
+    : m_db(std::exchange(other.m_db, nullptr)), m_server(std::move(other.m_server)), m_path(std::move(other.m_path)),
+      m_transactionDepth(std::exchange(other.m_transactionDepth, 0)), m_busyTimeoutMs(other.m_busyTimeoutMs),
+      m_hold(std::move(other.m_hold))
 {
 }
 
@@ -77,8 +99,10 @@ Database& Database::operator=(Database&& other) noexcept
     if (this != &other) {
         close();
         m_db = std::exchange(other.m_db, nullptr);
+        m_server = std::move(other.m_server);
         m_path = std::move(other.m_path);
         m_transactionDepth = std::exchange(other.m_transactionDepth, 0);
+        m_busyTimeoutMs = other.m_busyTimeoutMs;
         m_hold = std::move(other.m_hold);
     }
     return *this;
@@ -86,6 +110,10 @@ Database& Database::operator=(Database&& other) noexcept
 
 Database Database::open(const std::string& path)
 {
+    if (isServerLocation(path)) {
+        const ServerLocation location = serverLocationOf(path);
+        return Database(ServerConnection::connect(location, false), serverLocationText(location));
+    }
     Database db(openHandle(path, SQLITE_OPEN_READWRITE | SQLITE_OPEN_FULLMUTEX), path);
     db.m_hold = FileHold::shared(path);
     return db;
@@ -93,6 +121,10 @@ Database Database::open(const std::string& path)
 
 Database Database::create(const std::string& path)
 {
+    if (isServerLocation(path)) {
+        const ServerLocation location = serverLocationOf(path);
+        return Database(ServerConnection::createYear(location), serverLocationText(location));
+    }
     checkPathLength(path);
     // Claim the name atomically so two programs cannot both create the same file.
     int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL, 0644);
@@ -111,6 +143,10 @@ Database Database::create(const std::string& path)
 
 Database Database::openReadOnly(const std::string& path)
 {
+    if (isServerLocation(path)) {
+        const ServerLocation location = serverLocationOf(path);
+        return Database(ServerConnection::connect(location, true), serverLocationText(location));
+    }
     Database db(openHandle(path, SQLITE_OPEN_READONLY | SQLITE_OPEN_FULLMUTEX), path);
     db.m_hold = FileHold::shared(path);
     return db;
@@ -118,6 +154,7 @@ Database Database::openReadOnly(const std::string& path)
 
 void Database::setBusyTimeout(int milliseconds)
 {
+    m_busyTimeoutMs = milliseconds;
     if (m_db)
         sqlite3_busy_timeout(m_db, milliseconds);
 }
@@ -128,12 +165,17 @@ void Database::close()
         sqlite3_close_v2(m_db);
         m_db = nullptr;
     }
+    m_server.reset();
     m_hold = FileHold();
     m_transactionDepth = 0;
 }
 
 void Database::execute(std::string_view sql, const SqlParams& params)
 {
+    if (m_server) {
+        m_server->run(sql, params);
+        return;
+    }
     Statement statement(m_db, sql, params);
     while (statement.step()) {
     }
@@ -141,17 +183,21 @@ void Database::execute(std::string_view sql, const SqlParams& params)
 
 int Database::changes() const
 {
+    if (m_server)
+        return m_server->changes();
     return m_db ? sqlite3_changes(m_db) : 0;
 }
 
 Statement Database::prepare(std::string_view sql, const SqlParams& params)
 {
+    if (m_server)
+        return Statement(*m_server, sql, params);
     return Statement(m_db, sql, params);
 }
 
 std::int32_t Database::queryLong(std::string_view sql, const SqlParams& params)
 {
-    Statement statement(m_db, sql, params);
+    Statement statement = prepare(sql, params);
     if (!statement.step())
         throw DatabaseError("No current record.");
     return static_cast<std::int32_t>(statement.columnInt(0));
@@ -159,7 +205,7 @@ std::int32_t Database::queryLong(std::string_view sql, const SqlParams& params)
 
 std::int32_t Database::queryLongOrZero(std::string_view sql, const SqlParams& params)
 {
-    Statement statement(m_db, sql, params);
+    Statement statement = prepare(sql, params);
     if (!statement.step())
         return 0;
     return static_cast<std::int32_t>(statement.columnInt(0));
@@ -167,7 +213,7 @@ std::int32_t Database::queryLongOrZero(std::string_view sql, const SqlParams& pa
 
 std::optional<double> Database::queryDouble(std::string_view sql, const SqlParams& params)
 {
-    Statement statement(m_db, sql, params);
+    Statement statement = prepare(sql, params);
     if (!statement.step() || statement.isNull(0))
         return std::nullopt;
     return statement.columnDouble(0);
@@ -175,7 +221,7 @@ std::optional<double> Database::queryDouble(std::string_view sql, const SqlParam
 
 std::optional<std::string> Database::queryText(std::string_view sql, const SqlParams& params)
 {
-    Statement statement(m_db, sql, params);
+    Statement statement = prepare(sql, params);
     if (!statement.step() || statement.isNull(0))
         return std::nullopt;
     return statement.columnText(0);
@@ -199,6 +245,11 @@ std::int32_t Database::countFor(std::string_view selectSql, const SqlParams& par
 
 bool Database::tableExists(std::string_view table)
 {
+    if (m_server)
+        return queryLong("SELECT count(*) FROM information_schema.tables WHERE table_schema=current_schema()"
+                         " AND lower(table_name)=lower(?1)",
+                         {std::string(table)})
+               > 0;
     return queryLong("SELECT count(*) FROM sqlite_master WHERE type='table' AND name=?1 COLLATE NOCASE",
                      {std::string(table)})
            > 0;
@@ -206,8 +257,76 @@ bool Database::tableExists(std::string_view table)
 
 std::optional<std::string> Database::columnType(std::string_view table, std::string_view column)
 {
+    if (m_server)
+        return queryText("SELECT data_type FROM information_schema.columns WHERE table_schema=current_schema()"
+                         " AND lower(table_name)=lower(?1) AND lower(column_name)=lower(?2)",
+                         {std::string(table), std::string(column)});
     return queryText("SELECT type FROM pragma_table_info(?1) WHERE name=?2 COLLATE NOCASE",
                      {std::string(table), std::string(column)});
+}
+
+std::vector<std::string> Database::columnNames(std::string_view table)
+{
+    Statement info = m_server ? prepare("SELECT column_name FROM information_schema.columns WHERE "
+                                        "table_schema=current_schema() AND lower(table_name)=lower(?1) "
+                                        "ORDER BY ordinal_position",
+                                        {std::string(table)})
+                              : prepare("SELECT name FROM pragma_table_info(?1) ORDER BY cid", {std::string(table)});
+    std::vector<std::string> names;
+    while (info.step())
+        names.push_back(info.columnText(0));
+    return names;
+}
+
+std::vector<std::string> Database::tableNames()
+{
+    Statement list = m_server ? prepare("SELECT c.relname FROM pg_class c JOIN pg_namespace n ON n.oid=c.relnamespace"
+                                        " WHERE n.nspname=current_schema() AND c.relkind='r' ORDER BY c.oid")
+                              : prepare("SELECT name FROM sqlite_master WHERE type='table' AND name NOT LIKE "
+                                        "'sqlite~_%' ESCAPE '~' ORDER BY rowid");
+    std::vector<std::string> names;
+    while (list.step())
+        names.push_back(list.columnText(0));
+    return names;
+}
+
+std::vector<std::string> Database::schemaStatements()
+{
+    std::vector<std::string> statements;
+    if (!m_server) {
+        Statement list = prepare("SELECT sql FROM sqlite_master WHERE sql IS NOT NULL AND type IN ('table','index')"
+                                 " AND name NOT LIKE 'sqlite~_%' ESCAPE '~' ORDER BY rowid");
+        while (list.step())
+            statements.push_back(list.columnText(0));
+        return statements;
+    }
+    for (const std::string& table : tableNames()) {
+        Statement fields = prepare("SELECT column_name, data_type FROM information_schema.columns WHERE "
+                                   "table_schema=current_schema() AND table_name=?1 ORDER BY ordinal_position",
+                                   {table});
+        std::string list;
+        while (fields.step()) {
+            const std::string type = fields.columnText(1);
+            const char* declared = type == "bigint" || type == "integer" || type == "smallint" ? "LONG"
+                                   : type == "double precision" || type == "real" || type == "numeric" ? "DOUBLE"
+                                                                                                         : "TEXT";
+            list += (list.empty() ? "" : ",") + fields.columnText(0) + " " + declared;
+        }
+        statements.push_back("CREATE TABLE " + table + "(" + list + ")");
+    }
+    return statements;
+}
+
+bool Database::indexExists(std::string_view index)
+{
+    if (m_server)
+        return queryLong("SELECT count(*) FROM pg_indexes WHERE schemaname=current_schema() AND "
+                         "lower(indexname)=lower(?1)",
+                         {std::string(index)})
+               > 0;
+    return queryLong("SELECT count(*) FROM sqlite_master WHERE type='index' AND name=?1 COLLATE NOCASE",
+                     {std::string(index)})
+           > 0;
 }
 
 } // namespace kszw

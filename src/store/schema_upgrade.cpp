@@ -2,7 +2,6 @@
 
 #include "common/text.h"
 #include "store/database.h"
-#include "store/ks_dbset.h"
 #include "store/schema.h"
 #include "store/transaction.h"
 
@@ -26,11 +25,7 @@ bool isTextType(const std::optional<std::string>& type)
 // every row taken over gets the mode "0".
 void rebuildWithTextMode(Database& db, std::string_view table, std::string_view createStatement)
 {
-    std::vector<std::string> columns;
-    KS_Dbset info(db);
-    for (info.open("SELECT name FROM pragma_table_info(?1) ORDER BY cid", {std::string(table)}); !info.isEOF();
-         info.moveNext())
-        columns.push_back(info.textAt(0));
+    const std::vector<std::string> columns = db.columnNames(table);
     const std::string old = std::string(table) + "_OLD";
     db.execute("ALTER TABLE " + std::string(table) + " RENAME TO " + old);
     db.execute(createStatement);
@@ -72,8 +67,7 @@ void upgradePrintSettingsTables(Database& db)
 
 bool ledgerIndexExists(Database& db)
 {
-    return db.queryLong("SELECT count(*) FROM sqlite_master WHERE type='index' AND name=?1 COLLATE NOCASE",
-                        {std::string(kLedgerIndexName)}) > 0;
+    return db.indexExists(kLedgerIndexName);
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 #include "store/statement.h"
 
 #include "store/database_error.h"
+#include "store/server_engine.h"
 
 #include <sqlite3.h>
 
@@ -71,6 +72,11 @@ Statement::Statement(sqlite3* db, std::string_view sql, const SqlParams& params)
         bindValue(db, m_stmt, static_cast<int>(i) + 1, params[i]);
 }
 
+Statement::Statement(ServerConnection& server, std::string_view sql, const SqlParams& params)
+    : m_rows(server.run(sql, params))
+{
+}
+
 Statement::~Statement()
 {
     if (m_stmt)
@@ -78,7 +84,8 @@ Statement::~Statement()
 }
 
 Statement::Statement(Statement&& other) noexcept
-    : m_db(std::exchange(other.m_db, nullptr)), m_stmt(std::exchange(other.m_stmt, nullptr))
+    : m_db(std::exchange(other.m_db, nullptr)), m_stmt(std::exchange(other.m_stmt, nullptr)),
+      m_rows(std::move(other.m_rows))
 {
 }
 
@@ -89,12 +96,15 @@ Statement& Statement::operator=(Statement&& other) noexcept
             sqlite3_finalize(m_stmt);
         m_db = std::exchange(other.m_db, nullptr);
         m_stmt = std::exchange(other.m_stmt, nullptr);
+        m_rows = std::move(other.m_rows);
     }
     return *this;
 }
 
 bool Statement::step()
 {
+    if (m_rows)
+        return m_rows->step();
     int rc = sqlite3_step(m_stmt);
     if (rc == SQLITE_ROW)
         return true;
@@ -105,26 +115,36 @@ bool Statement::step()
 
 int Statement::columnCount() const
 {
+    if (m_rows)
+        return m_rows->columnCount();
     return sqlite3_column_count(m_stmt);
 }
 
 bool Statement::isNull(int column) const
 {
+    if (m_rows)
+        return m_rows->isNull(column);
     return sqlite3_column_type(m_stmt, column) == SQLITE_NULL;
 }
 
 std::int64_t Statement::columnInt(int column) const
 {
+    if (m_rows)
+        return m_rows->columnInt(column);
     return sqlite3_column_int64(m_stmt, column);
 }
 
 double Statement::columnDouble(int column) const
 {
+    if (m_rows)
+        return m_rows->columnDouble(column);
     return sqlite3_column_double(m_stmt, column);
 }
 
 std::string Statement::columnText(int column) const
 {
+    if (m_rows)
+        return m_rows->columnText(column);
     const unsigned char* text = sqlite3_column_text(m_stmt, column);
     if (!text)
         return {};
@@ -134,13 +154,29 @@ std::string Statement::columnText(int column) const
 
 std::string Statement::columnName(int column) const
 {
+    if (m_rows)
+        return m_rows->columnName(column);
     const char* name = sqlite3_column_name(m_stmt, column);
     return name ? name : "";
 }
 
 bool Statement::isPlainField(int column) const
 {
+    if (m_rows)
+        return m_rows->isPlainField(column);
     return sqlite3_column_origin_name(m_stmt, column) != nullptr;
+}
+
+SqlValue Statement::columnValue(int column) const
+{
+    if (m_rows)
+        return m_rows->columnValue(column);
+    switch (sqlite3_column_type(m_stmt, column)) {
+    case SQLITE_NULL: return SqlNull{};
+    case SQLITE_INTEGER: return static_cast<std::int64_t>(sqlite3_column_int64(m_stmt, column));
+    case SQLITE_FLOAT: return sqlite3_column_double(m_stmt, column);
+    default: return columnText(column);
+    }
 }
 
 } // namespace kszw

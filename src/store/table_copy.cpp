@@ -2,6 +2,7 @@
 
 #include "store/database.h"
 #include "store/database_error.h"
+#include "store/server_engine.h"
 
 #include <sqlite3.h>
 
@@ -12,16 +13,6 @@
 namespace kszw {
 
 namespace {
-
-// The names of a table's fields in declaration order; empty when the table does not exist.
-std::vector<std::string> fieldNames(Database& db, const std::string& table)
-{
-    std::vector<std::string> names;
-    Statement info = db.prepare("SELECT name FROM pragma_table_info(?1) ORDER BY cid", {table});
-    while (info.step())
-        names.push_back(info.columnText(0));
-    return names;
-}
 
 bool sameName(const std::string& a, const std::string& b)
 {
@@ -49,6 +40,56 @@ std::string quoted(const std::string& name)
     return "\"" + name + "\"";
 }
 
+// Rows read from either engine and written to either: a server takes them in one bulk copy, a file
+// one insert at a time inside the caller's transaction; a server's rows are read in batches.
+int copyAcrossEngines(Database& source, Database& target, const std::string& table,
+                      const std::vector<std::string>& fields, const std::string& fieldList,
+                      const std::string& placeholders, const std::string& select)
+{
+    std::vector<std::vector<SqlValue>> pending;
+    int copied = 0;
+    const std::string insert = "INSERT INTO " + quoted(table) + "(" + fieldList + ") VALUES(" + placeholders + ")";
+    auto write = [&](const std::vector<SqlValue>& values) {
+        target.execute(insert, values);
+        ++copied;
+    };
+    if (target.onServer()) {
+        std::vector<std::string> lower;
+        for (const std::string& field : fields) {
+            std::string name = field;
+            for (char& c : name)
+                c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+            lower.push_back(name);
+        }
+        std::string tableName = table;
+        for (char& c : tableName)
+            c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        if (source.onServer()) {
+            source.server()->forEachRow(select, [&](const std::vector<SqlValue>& values) { pending.push_back(values); });
+            size_t next = 0;
+            copied = static_cast<int>(target.server()->copyIn(tableName, lower, [&](std::vector<SqlValue>& values) {
+                if (next >= pending.size())
+                    return false;
+                values = std::move(pending[next++]);
+                return true;
+            }));
+            return copied;
+        }
+        Statement rows = source.prepare(select);
+        copied = static_cast<int>(target.server()->copyIn(tableName, lower, [&](std::vector<SqlValue>& values) {
+            if (!rows.step())
+                return false;
+            values.clear();
+            for (int c = 0; c < rows.columnCount(); ++c)
+                values.push_back(rows.columnValue(c));
+            return true;
+        }));
+        return copied;
+    }
+    source.server()->forEachRow(select, write);
+    return copied;
+}
+
 } // namespace
 
 int copyTableRows(Database& source, Database& target, std::string_view tableName)
@@ -56,10 +97,10 @@ int copyTableRows(Database& source, Database& target, std::string_view tableName
     const std::string table(tableName);
     if (!isPlainIdentifier(table))
         throw DatabaseError("not a table name: " + table, SQLITE_ERROR);
-    const std::vector<std::string> targetFields = fieldNames(target, table);
+    const std::vector<std::string> targetFields = target.columnNames(table);
     if (targetFields.empty())
         throw DatabaseError("no such table: " + table, SQLITE_ERROR, target.path());
-    const std::vector<std::string> sourceFields = fieldNames(source, table);
+    const std::vector<std::string> sourceFields = source.columnNames(table);
     if (sourceFields.empty())
         return 0;
 
@@ -79,7 +120,13 @@ int copyTableRows(Database& source, Database& target, std::string_view tableName
         fieldList += (i ? "," : "") + quoted(shared[i]);
         placeholders += (i ? ",?" : "?") + std::to_string(i + 1);
     }
-    Statement rows = source.prepare("SELECT " + fieldList + " FROM " + quoted(table) + " ORDER BY rowid");
+    // Rows in the order they were written: a file's row numbers; on a server, where rows have no
+    // such number, the order the server keeps them in.
+    const std::string select = "SELECT " + fieldList + " FROM " + quoted(table)
+                               + (source.onServer() ? "" : " ORDER BY rowid");
+    if (source.onServer() || target.onServer())
+        return copyAcrossEngines(source, target, table, shared, fieldList, placeholders, select);
+    Statement rows = source.prepare(select);
     // Prepared with NULL in every place; each row binds the source's values over them.
     Statement insert = target.prepare("INSERT INTO " + quoted(table) + "(" + fieldList + ") VALUES(" + placeholders
                                           + ")",

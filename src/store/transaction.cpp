@@ -1,6 +1,7 @@
 #include "store/transaction.h"
 
 #include "store/database.h"
+#include "store/server_engine.h"
 
 #include <exception>
 #include <stdexcept>
@@ -11,7 +12,9 @@ namespace kszw {
 Transaction::Transaction(Database& db) : m_db(db)
 {
     int& depth = m_db.transactionDepth();
-    if (depth == 0) {
+    if (depth == 0 && m_db.onServer()) {
+        m_db.server()->beginWriting(m_db.busyTimeout());
+    } else if (depth == 0) {
         m_db.execute("BEGIN IMMEDIATE");
     } else {
         m_savepoint = "ks_savepoint_" + std::to_string(depth);

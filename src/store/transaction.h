@@ -9,6 +9,11 @@
 // its check sees the first copy's row. When the wait runs out, the constructor raises DatabaseError
 // with SQLITE_BUSY and the operation has changed nothing.
 //
+// On a server the same holds: the outermost transaction first takes the year's write lock (an
+// advisory lock of the server, one per year), waiting as long as on a file, so every writing
+// operation of every client on that year runs one after the other, and each statement sees what
+// the others committed before it.
+//
 // Nesting: a Transaction constructed while another is open on the same connection becomes a
 // SAVEPOINT inside it, so an operation made of smaller atomic operations stays atomic as a whole;
 // committing the inner one releases its savepoint, and only the outermost commit writes the file.
