@@ -13,6 +13,8 @@
 #include "store/database_error.h"
 #include "store/error_messages.h"
 #include "store/ks_dbset.h"
+#include "store/location.h"
+#include "store/server_years.h"
 #include "store/transaction.h"
 
 #include <algorithm>
@@ -208,6 +210,18 @@ private:
 std::optional<std::string> findEarlierYearFile(const std::string& folder, int year)
 {
     namespace fs = std::filesystem;
+    if (isServerLocation(folder)) {
+        std::vector<int> years;
+        try {
+            years = serverYears(folder);
+        } catch (const DatabaseError&) {
+            return std::nullopt;
+        }
+        for (int earlier = year - 1; earlier >= year - 10; --earlier)
+            if (std::find(years.begin(), years.end(), earlier) != years.end())
+                return placeOfYear(folder, earlier);
+        return std::nullopt;
+    }
     for (int earlier = year - 1; earlier >= year - 10; --earlier) {
         for (const char* extension : {".ksk", ".KSK", ".Ksk"}) {
             const fs::path candidate = fs::path(folder) / (std::to_string(earlier) + extension);
@@ -256,8 +270,7 @@ std::optional<std::string> CYearCarryForward::open()
     if (!found)
         return std::string(kNoEarlierYear);
     m_earlierPath = *found;
-    const std::string stem = std::filesystem::path(*found).stem().string();
-    m_earlierYear = std::stoi(stem);
+    m_earlierYear = yearOfPlace(*found);
     // The first year file found is the earlier year: a problem with it is told, never passed over
     // for an older year.
     const std::string cannotUse = "上年度帐务数据文件“" + m_earlierPath + "”不能使用：";
@@ -276,8 +289,10 @@ std::optional<std::string> CYearCarryForward::open()
         const int headerYear = m_earlier.queryLong(kHeaderYear);
         if (headerYear != m_earlierYear) {
             close();
-            return cannotUse + loginMessage(kYearMismatch, headerYear,
-                                            std::filesystem::path(m_earlierPath).extension().string().substr(1));
+            const std::string extension = isServerLocation(m_earlierPath)
+                                              ? std::string("KSK")
+                                              : std::filesystem::path(m_earlierPath).extension().string().substr(1);
+            return cannotUse + loginMessage(kYearMismatch, headerYear, extension);
         }
         if (m_earlier.queryLong(kCountSubjects) == 0) {
             close();

@@ -11,6 +11,7 @@
 #include "store/database.h"
 #include "store/database_error.h"
 #include "store/error_messages.h"
+#include "store/location.h"
 #include "store/statement.h"
 #include "store/transaction.h"
 #include "store/year_file_name.h"
@@ -145,6 +146,8 @@ std::string copySourcePath(std::string_view chosen)
     std::string path = trimWhitespace(chosen);
     if (path.empty())
         return path;
+    if (std::optional<ServerLocation> location = parseServerLocation(path))
+        return serverLocationText(*location);
     std::error_code error;
     if (fs::is_directory(path, error))
         return path; // a folder is refused by the validation as what it is
@@ -174,6 +177,11 @@ std::string copySourcePath(std::string_view chosen)
 
 bool sameYearFile(const std::string& a, const std::string& b)
 {
+    if (isServerLocation(a) || isServerLocation(b)) {
+        const std::optional<ServerLocation> first = parseServerLocation(a);
+        const std::optional<ServerLocation> second = parseServerLocation(b);
+        return first && second && *first == *second;
+    }
     std::error_code error;
     const fs::path first = fs::weakly_canonical(a, error);
     if (error)
@@ -199,7 +207,7 @@ std::optional<CopySource> chooseCopySource(CKszwEnv& env, std::string_view chose
         prompt.warn(kCopyToItself);
         return std::nullopt;
     }
-    if (!exists(path)) {
+    if (!isServerLocation(path) && !exists(path)) {
         prompt.warn(copySourceMissingMessage(path));
         return std::nullopt;
     }

@@ -54,6 +54,8 @@ int codeForState(std::string_view state)
 
 std::string valueText(const SqlValue& value)
 {
+    if (std::holds_alternative<SqlNull>(value))
+        return {};
     if (const auto* integer = std::get_if<std::int64_t>(&value))
         return std::to_string(*integer);
     if (const auto* real = std::get_if<double>(&value)) {
@@ -157,6 +159,31 @@ std::int64_t ServerRows::columnInt(int column) const
     return static_cast<std::int64_t>(real);
 }
 
+namespace {
+
+bool isFloatType(Oid type)
+{
+    return type == kFloat4 || type == kFloat8;
+}
+
+// A double as the file engine writes it as text: fifteen significant digits, and a point always
+// ("500.0", "1.0e+20").
+std::string fileEngineText(double value)
+{
+    if (value == 0)
+        return "0.0";
+    char buffer[64];
+    auto written = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general, 15);
+    std::string text(buffer, written.ptr);
+    const size_t exponent = text.find('e');
+    const std::string mantissa = text.substr(0, exponent);
+    if (mantissa.find('.') == std::string::npos && std::isfinite(value))
+        text.insert(exponent == std::string::npos ? text.size() : exponent, ".0");
+    return text;
+}
+
+} // namespace
+
 double ServerRows::columnDouble(int column) const
 {
     if (isNull(column))
@@ -167,9 +194,10 @@ double ServerRows::columnDouble(int column) const
         return text[0] == 't' ? 1 : 0;
     double value = 0;
     auto [end, error] = std::from_chars(text, text + size, value);
-    if (error == std::errc() && end == text + size)
-        return value;
-    return leadingNumber(std::string_view(text, size));
+    if (error != std::errc() || end != text + size)
+        value = leadingNumber(std::string_view(text, size));
+    // The file engine keeps no negative zero.
+    return value == 0 ? 0.0 : value;
 }
 
 std::string ServerRows::columnText(int column) const
@@ -179,6 +207,8 @@ std::string ServerRows::columnText(int column) const
     const char* text = PQgetvalue(m_result, m_row, column);
     if (PQftype(m_result, column) == kBool)
         return text[0] == 't' ? "1" : "0";
+    if (isFloatType(PQftype(m_result, column)))
+        return fileEngineText(columnDouble(column));
     return std::string(text, static_cast<size_t>(PQgetlength(m_result, m_row, column)));
 }
 

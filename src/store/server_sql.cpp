@@ -2,6 +2,8 @@
 
 #include <cctype>
 #include <cstddef>
+#include <string>
+#include <vector>
 
 namespace kszw {
 
@@ -55,6 +57,105 @@ size_t skipLength(std::string_view sql, size_t at)
         return at;
     const size_t close = sql.find(')', i);
     return close == std::string_view::npos ? at : close + 1;
+}
+
+// The file engine sorts NULL before every value; the server after. Every ORDER BY term gets the
+// file engine's order spelled out: NULLS FIRST when ascending, NULLS LAST when descending.
+std::string withFileNullOrder(const std::string& sql)
+{
+    std::string out;
+    out.reserve(sql.size() + 32);
+    struct Clause {
+        int depth;
+        size_t termStart; // position in out where the current term begins
+    };
+    std::vector<Clause> open;
+    int depth = 0;
+    auto closeTerm = [&](Clause& clause) {
+        // The term's text without trailing blanks decides.
+        size_t end = out.size();
+        while (end > clause.termStart && std::isspace(static_cast<unsigned char>(out[end - 1])))
+            --end;
+        std::string term = out.substr(clause.termStart, end - clause.termStart);
+        std::string upper;
+        for (char c : term)
+            upper += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+        if (term.empty() || upper.find("NULLS") != std::string::npos)
+            return;
+        const bool descending = upper.size() >= 4 && upper.compare(upper.size() - 4, 4, "DESC") == 0
+                                && (upper.size() == 4 || !isWordChar(upper[upper.size() - 5]));
+        out.insert(end, descending ? " NULLS LAST" : " NULLS FIRST");
+    };
+    size_t i = 0;
+    while (i < sql.size()) {
+        const char c = sql[i];
+        if (c == '\'' || c == '"') {
+            size_t end = i + 1;
+            while (end < sql.size()) {
+                if (sql[end] == c) {
+                    if (end + 1 < sql.size() && sql[end + 1] == c) {
+                        end += 2;
+                        continue;
+                    }
+                    break;
+                }
+                ++end;
+            }
+            out.append(sql, i, end + 1 - i);
+            i = end + 1;
+            continue;
+        }
+        if (c == '(') {
+            ++depth;
+        } else if (c == ')') {
+            if (!open.empty() && open.back().depth == depth) {
+                closeTerm(open.back());
+                open.pop_back();
+            }
+            --depth;
+        } else if (c == ',' && !open.empty() && open.back().depth == depth) {
+            closeTerm(open.back());
+            out += c;
+            ++i;
+            open.back().termStart = out.size();
+            continue;
+        } else if (c == ';' && !open.empty()) {
+            closeTerm(open.back());
+            open.pop_back();
+        } else if (isWordChar(c) && (i == 0 || !isWordChar(sql[i - 1]))) {
+            size_t end = i;
+            while (end < sql.size() && isWordChar(sql[end]))
+                ++end;
+            const std::string_view word = std::string_view(sql).substr(i, end - i);
+            if (!open.empty() && open.back().depth == depth
+                && (wordIs(word, "LIMIT") || wordIs(word, "OFFSET") || wordIs(word, "FETCH") || wordIs(word, "FOR")
+                    || wordIs(word, "UNION") || wordIs(word, "EXCEPT") || wordIs(word, "INTERSECT"))) {
+                closeTerm(open.back());
+                open.pop_back();
+            }
+            out.append(word);
+            i = end;
+            if (wordIs(word, "BY")) {
+                // "ORDER BY": the word before, skipping blanks.
+                size_t end = out.size() - word.size();
+                while (end > 0 && std::isspace(static_cast<unsigned char>(out[end - 1])))
+                    --end;
+                size_t start = end;
+                while (start > 0 && isWordChar(out[start - 1]))
+                    --start;
+                if (wordIs(std::string_view(out).substr(start, end - start), "ORDER"))
+                    open.push_back({depth, out.size()});
+            }
+            continue;
+        }
+        out += c;
+        ++i;
+    }
+    while (!open.empty()) {
+        closeTerm(open.back());
+        open.pop_back();
+    }
+    return out;
 }
 
 } // namespace
@@ -128,7 +229,7 @@ std::string translateForServer(std::string_view sql)
             ++i;
         }
     }
-    return out;
+    return withFileNullOrder(out);
 }
 
 } // namespace kszw

@@ -5,6 +5,7 @@
 //   "SUBT" and SUBT name the same table on both engines;
 // - LIKE compares letters of the Latin alphabet regardless of case, as the file engine does
 //   (ILIKE);
+// - ORDER BY sorts NULL first when ascending and last when descending, as the file engine does;
 // - in CREATE TABLE and ALTER TABLE the declared types of a year file become the server's: LONG a
 //   64-bit integer, DOUBLE a double, CHAR(n) text of any length compared byte by byte (the file
 //   engine neither cuts text at n nor sorts it by a language's rules).

@@ -3,6 +3,7 @@
 
 #include <filesystem>
 #include <functional>
+#include <map>
 #include <string>
 
 namespace kszw::test {
@@ -15,12 +16,31 @@ public:
     TempDir& operator=(const TempDir&) = delete;
 
     const std::filesystem::path& path() const { return m_path; }
-    // A path inside the folder.
-    std::string file(const std::string& name) const { return (m_path / name).string(); }
+    // A path inside the folder. When the tests run against a server, a year file's name
+    // ("2026.ksk", also in a subfolder) gives that year in a database of this folder's own on the
+    // test server instead, so the same test runs on both engines.
+    std::string file(const std::string& name) const;
+    // Always a path inside the folder, also for a year file's name.
+    std::string localFile(const std::string& name) const { return (m_path / name).string(); }
 
 private:
     std::filesystem::path m_path;
+    mutable std::map<std::string, std::string> m_databases; // subfolder -> server location
 };
+
+// True when this test run uses the server engine (KSZW_TEST_SERVER_INFO names the test cluster).
+bool onServerEngine();
+
+// The test server's location of a database, "postgresql://127.0.0.1:PORT/NAME".
+std::string testServerLocation(const std::string& database);
+
+// A test of what only a year file has (its bytes, its folder, its locks) skips itself on the
+// server run.
+#define KSZW_FILE_ENGINE_ONLY()                                                                            \
+    do {                                                                                                   \
+        if (::kszw::test::onServerEngine())                                                                \
+            GTEST_SKIP() << "a year file's own behaviour";                                                 \
+    } while (0)
 
 // Runs a shell command line; returns its exit status and fills output with what it printed on
 // stdout (and stderr when mergeStderr).
