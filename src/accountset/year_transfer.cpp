@@ -15,16 +15,10 @@
 #include "store/transaction.h"
 
 #include <optional>
-#include <set>
 
 namespace kszw {
 
 namespace {
-
-std::string lower(std::string text)
-{
-    return toLowerAscii(text);
-}
 
 // The year a place holds, read from its header as the login reads it; nothing when it does not
 // open as a year.
@@ -41,15 +35,6 @@ std::optional<int> headerYear(const std::string& place, std::string& message)
         message = userMessage(error, place);
     }
     return std::nullopt;
-}
-
-// Copies every table of source into target, which has the same tables already.
-void copyAllTables(Database& source, Database& target, TransferResult& result)
-{
-    for (const std::string& table : source.tableNames()) {
-        result.rows += copyTableRows(source, target, table);
-        ++result.tables;
-    }
 }
 
 } // namespace
@@ -81,9 +66,9 @@ TransferResult pushYear(const std::string& file, const std::string& location)
         // read under one read transaction, so a copy never mixes two states of the file.
         Transaction reading(source);
         buildYearFile(result.target, [&](Database& target) {
-            for (const std::string& statement : source.schemaStatements())
-                target.execute(statement);
-            copyAllTables(source, target, result);
+            const YearCopyCount count = copyYearInto(source, target);
+            result.tables = count.tables;
+            result.rows = count.rows;
         });
         reading.commit();
     } catch (const DatabaseError& error) {
@@ -115,18 +100,9 @@ TransferResult pullYear(const std::string& location, const std::string& file)
         // Read under the year's write lock, in one transaction: every table as of one moment.
         Transaction reading(server);
         buildYearFile(file, [&](Database& target) {
-            // The program's own statements make its tables (with the declared types and indexes
-            // of a year file); a table of another program gets its fields as the server has them.
-            createAllTables(target);
-            std::set<std::string> made;
-            for (const std::string& table : target.tableNames())
-                made.insert(lower(table));
-            for (const std::string& statement : server.schemaStatements()) {
-                const std::string name = lower(statement.substr(13, statement.find('(') - 13));
-                if (!made.count(name))
-                    target.execute(statement);
-            }
-            copyAllTables(server, target, result);
+            const YearCopyCount count = copyYearInto(server, target);
+            result.tables = count.tables;
+            result.rows = count.rows;
         });
         reading.commit();
     } catch (const DatabaseError& error) {

@@ -9,6 +9,8 @@
 #include "store/database_error.h"
 #include "store/error_messages.h"
 #include "store/file_hold.h"
+#include "store/location.h"
+#include "store/table_copy.h"
 #include "store/transaction.h"
 #include "store/year_file_name.h"
 
@@ -195,6 +197,17 @@ std::string backupFileName(int year, const BackupStamp& stamp, int sequence, boo
 
 std::string backupFolderFor(const std::string& yearFilePath)
 {
+    // A year on a server has no folder here: its backups go to the user's data folder, one
+    // folder per server database.
+    if (std::optional<ServerLocation> location = parseServerLocation(yearFilePath)) {
+        const char* dataHome = std::getenv("XDG_DATA_HOME");
+        const char* home = std::getenv("HOME");
+        const fs::path base = dataHome && *dataHome ? fs::path(dataHome)
+                                                    : fs::path(home && *home ? home : "/tmp") / ".local" / "share";
+        return (base / "kszw" / std::string(kBackupFolderName)
+                / (location->host + "_" + std::to_string(location->port) + "_" + location->database))
+            .string();
+    }
     std::error_code error;
     fs::path file = fs::absolute(yearFilePath, error);
     if (error)
@@ -228,7 +241,16 @@ void backupDatabase(Database& source, const std::string& target)
     if (pathExists(target))
         throw systemError(EEXIST, target);
     TemporaryFile temporary(claimTemporary(target));
-    {
+    if (source.onServer()) {
+        // A year on a server is copied table by table into a new year file, read under the
+        // year's write lock so the copy is of one moment.
+        Database copy = Database::open(temporary.path());
+        Transaction reading(source);
+        Transaction writing(copy);
+        copyYearInto(source, copy);
+        writing.commit();
+        reading.commit();
+    } else {
         Database copy = Database::open(temporary.path());
         copyPages(source, copy, target);
     }
@@ -260,6 +282,8 @@ std::string backupYear(Database& db, int year, const std::string& folder, const 
 
 void replaceDatabaseFile(const std::string& prepared, const std::string& target, const std::string& keepCopyAt)
 {
+    if (isServerLocation(target))
+        throw DatabaseError(std::string(kServerRestoreRefused), 0, target);
     if (!pathExists(target)) {
         placeWithoutReplacing(prepared, target);
         return;

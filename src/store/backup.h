@@ -21,6 +21,11 @@ struct Prompt;
 // The folder of an account set that keeps its backups, and the ending of a backup's name.
 inline constexpr std::string_view kBackupFolderName = "备份";
 inline constexpr std::string_view kBackupSuffix = ".bak";
+// A year on a server is not replaced by a file: the server's administrator restores it, or the
+// file is pushed as a year the server does not hold.
+inline constexpr std::string_view kServerRestoreRefused =
+    "服务器上的年度不能用备份文件替换：请由服务器的管理员恢复，或删除该年度后用 kszw-cli push 把备份文件放回服务器。";
+
 // What marks the copy of a year file kept just before a restore replaced it.
 inline constexpr std::string_view kBeforeRestoreMark = "-before-restore";
 

@@ -8,6 +8,7 @@
 #include <libpq-fe.h>
 #include <sqlite3.h>
 
+#include <cctype>
 #include <cerrno>
 #include <charconv>
 #include <cmath>
@@ -115,7 +116,10 @@ void ignoreNotices(void*, const PGresult*) {}
 
 // ---- rows ----
 
-ServerRows::ServerRows(PGresult* result) : m_result(result), m_rows(PQntuples(result)) {}
+ServerRows::ServerRows(PGresult* result, std::string sql)
+    : m_result(result), m_rows(PQntuples(result)), m_sql(std::move(sql))
+{
+}
 
 ServerRows::~ServerRows()
 {
@@ -214,8 +218,39 @@ std::string ServerRows::columnText(int column) const
 
 std::string ServerRows::columnName(int column) const
 {
-    const char* name = PQfname(m_result, column);
-    return name ? name : "";
+    // The server folds names to small letters and names a computed column after its function;
+    // the file engine keeps the statement's spelling and names a computed column by its text.
+    // So the name is spelled as the statement spells it, and a computed column that the statement
+    // gives no name of its own ("AS name") is named as no field could be.
+    const char* folded = PQfname(m_result, column);
+    const std::string name = folded ? folded : "";
+    auto isWord = [](char c) { return std::isalnum(static_cast<unsigned char>(c)) || c == '_'; };
+    auto lower = [](char c) { return static_cast<char>(std::tolower(static_cast<unsigned char>(c))); };
+    std::string spelled;
+    bool aliased = false;
+    for (size_t at = 0; at + name.size() <= m_sql.size() && !name.empty(); ++at) {
+        if ((at > 0 && isWord(m_sql[at - 1])) || (at + name.size() < m_sql.size() && isWord(m_sql[at + name.size()])))
+            continue;
+        bool same = true;
+        for (size_t k = 0; k < name.size() && same; ++k)
+            same = lower(m_sql[at + k]) == name[k];
+        if (!same)
+            continue;
+        if (spelled.empty())
+            spelled = m_sql.substr(at, name.size());
+        size_t back = at;
+        while (back > 0 && m_sql[back - 1] == ' ')
+            --back;
+        if (back >= 2 && lower(m_sql[back - 1]) == 's' && lower(m_sql[back - 2]) == 'a'
+            && (back == 2 || !isWord(m_sql[back - 3]))) {
+            aliased = true;
+            spelled = m_sql.substr(at, name.size());
+            break;
+        }
+    }
+    if (!isPlainField(column) && !aliased)
+        return "?column?";
+    return spelled.empty() ? name : spelled;
 }
 
 bool ServerRows::isPlainField(int column) const
@@ -384,8 +419,13 @@ void ServerConnection::raise(PGresult* result) const
     std::string message = trimmedMessage(primary ? primary : PQerrorMessage(m_conn));
     const std::string_view code = state ? state : (PQstatus(m_conn) == CONNECTION_OK ? "" : "08006");
     // The store tells a missing table or field by the file engine's words.
-    if (code == "42P01")
-        message = "no such table: " + message;
+    if (code == "42P01") {
+        // relation "name" does not exist
+        const size_t open = message.find('"');
+        const size_t close = open == std::string::npos ? open : message.find('"', open + 1);
+        message = "no such table: "
+                  + (close == std::string::npos ? message : message.substr(open + 1, close - open - 1));
+    }
     else if (code == "42703")
         message = "no such column: " + message;
     PQclear(result);
@@ -401,7 +441,11 @@ void ServerConnection::check(PGresult* result, int expected) const
 
 std::unique_ptr<ServerRows> ServerConnection::run(std::string_view sql, const SqlParams& params)
 {
-    const std::string text = translateForServer(sql);
+    int expected = 0;
+    const std::string text = translateForServer(sql, &expected);
+    if (expected != static_cast<int>(params.size()))
+        throw DatabaseError("statement expects " + std::to_string(expected) + " parameters, got "
+                            + std::to_string(params.size()));
     std::vector<std::string> values;
     values.reserve(params.size());
     std::vector<const char*> pointers;
@@ -419,7 +463,7 @@ std::unique_ptr<ServerRows> ServerConnection::run(std::string_view sql, const Sq
     check(result, PGRES_TUPLES_OK);
     const char* tuples = PQcmdTuples(result);
     m_changes = tuples && *tuples ? std::atoi(tuples) : 0;
-    return std::make_unique<ServerRows>(result);
+    return std::make_unique<ServerRows>(result, text);
 }
 
 void ServerConnection::runOwn(const std::string& sql)
@@ -565,7 +609,7 @@ BEGIN
     e := substr(m[4], 2)::integer;
   END IF;
   IF length(split_part(ltrim(m[2], '0'), '.', 1)) + e > 308 THEN RETURN 0; END IF;
-  IF e < -400 THEN RETURN 0; END IF;
+  IF length(split_part(ltrim(m[2], '0'), '.', 1)) + e < -300 THEN RETURN 0; END IF;
   v := (m[2] || coalesce(m[4], ''))::double precision;
   RETURN CASE WHEN m[1] = '-' THEN -v ELSE v END;
 END $f$)",

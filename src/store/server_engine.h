@@ -21,7 +21,7 @@ namespace kszw {
 // The rows of one statement, read whole from the server.
 class ServerRows {
 public:
-    explicit ServerRows(pg_result* result);
+    ServerRows(pg_result* result, std::string sql);
     ~ServerRows();
     ServerRows(const ServerRows&) = delete;
     ServerRows& operator=(const ServerRows&) = delete;
@@ -39,6 +39,7 @@ public:
 private:
     pg_result* m_result;
     int m_rows;
+    std::string m_sql; // as sent, for the names of the columns
     int m_row = -1;
 };
 

@@ -1,5 +1,6 @@
 #include "store/server_sql.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cstddef>
 #include <string>
@@ -160,8 +161,9 @@ std::string withFileNullOrder(const std::string& sql)
 
 } // namespace
 
-std::string translateForServer(std::string_view sql)
+std::string translateForServer(std::string_view sql, int* parameterCount)
 {
+    int highest = 0;
     const bool typed = declaresColumns(sql);
     std::string out;
     out.reserve(sql.size() + 16);
@@ -197,10 +199,14 @@ std::string translateForServer(std::string_view sql)
             while (end < sql.size() && std::isdigit(static_cast<unsigned char>(sql[end])))
                 ++end;
             out += '$';
-            if (end == i + 1)
+            if (end == i + 1) {
                 out += std::to_string(++bareParameters);
-            else
-                out.append(sql.substr(i + 1, end - i - 1));
+                highest = std::max(highest, bareParameters);
+            } else {
+                const std::string_view digits = sql.substr(i + 1, end - i - 1);
+                out.append(digits);
+                highest = std::max(highest, digits.size() > 6 ? 999999 : std::stoi(std::string(digits)));
+            }
             i = end;
         } else if (isWordChar(c)) {
             size_t end = i;
@@ -229,6 +235,8 @@ std::string translateForServer(std::string_view sql)
             ++i;
         }
     }
+    if (parameterCount)
+        *parameterCount = highest;
     return withFileNullOrder(out);
 }
 

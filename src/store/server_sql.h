@@ -16,6 +16,8 @@
 
 namespace kszw {
 
-std::string translateForServer(std::string_view sql);
+// parameterCount, when given, receives the number of values the statement takes (its highest
+// parameter number).
+std::string translateForServer(std::string_view sql, int* parameterCount = nullptr);
 
 } // namespace kszw

@@ -2,11 +2,13 @@
 
 #include "store/database.h"
 #include "store/database_error.h"
+#include "store/schema.h"
 #include "store/server_engine.h"
 
 #include <sqlite3.h>
 
 #include <cctype>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -145,6 +147,40 @@ int copyTableRows(Database& source, Database& target, std::string_view tableName
         ++copied;
     }
     return copied;
+}
+
+} // namespace kszw
+
+namespace kszw {
+
+YearCopyCount copyYearInto(Database& source, Database& target)
+{
+    if (source.onServer()) {
+        createAllTables(target);
+        std::set<std::string> made;
+        for (const std::string& table : target.tableNames()) {
+            std::string name = table;
+            for (char& c : name)
+                c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+            made.insert(name);
+        }
+        for (const std::string& statement : source.schemaStatements()) {
+            // "CREATE TABLE name(…)"
+            const size_t open = statement.find('(');
+            std::string name = statement.substr(13, open == std::string::npos ? std::string::npos : open - 13);
+            if (!made.count(name))
+                target.execute(statement);
+        }
+    } else {
+        for (const std::string& statement : source.schemaStatements())
+            target.execute(statement);
+    }
+    YearCopyCount count;
+    for (const std::string& table : source.tableNames()) {
+        count.rows += copyTableRows(source, target, table);
+        ++count.tables;
+    }
+    return count;
 }
 
 } // namespace kszw

@@ -3,6 +3,7 @@
 // definitions and template variables travel into the new year.
 #pragma once
 
+#include <cstdint>
 #include <string_view>
 
 namespace kszw {
@@ -15,5 +16,16 @@ class Database;
 // nothing. Returns the number of rows copied; raises DatabaseError (also for a table name that is
 // not a plain identifier or a table the target lacks).
 int copyTableRows(Database& source, Database& target, std::string_view table);
+
+struct YearCopyCount {
+    int tables = 0;
+    std::int64_t rows = 0;
+};
+
+// Makes in the empty target every table of the source, with its indexes, and copies every row:
+// from a file its own statements; from a server (which keeps no statements) the program's own
+// statements for the program's tables and the server's fields for any other table. The caller
+// runs it inside a transaction of the target.
+YearCopyCount copyYearInto(Database& source, Database& target);
 
 } // namespace kszw

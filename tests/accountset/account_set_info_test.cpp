@@ -90,7 +90,7 @@ TEST_F(AccountSetInformation, MovingTheFirstDayMovesEveryOpeningRowAndNoVoucherL
     ASSERT_TRUE(change().ok) << prompt.last();
     KS_Dbset rows(env.db());
     std::vector<std::string> dates;
-    for (rows.open("SELECT kno||':'||t FROM P0 ORDER BY kno"); !rows.isEOF(); rows.moveNext())
+    for (rows.open("SELECT kno||':'||t FROM P0 ORDER BY kno, t"); !rows.isEOF(); rows.moveNext())
         dates.push_back(rows.textAt(0));
     // Only the rows whose number is exactly four blanks are opening rows.
     EXPECT_EQ(dates, (std::vector<std::string>{"101:20251228", "101:20260105", "102:20251228", "103:20260101"}));

@@ -191,6 +191,7 @@ TEST(CreateAccountSet, AFailedCreationRemovesTheFoldersItMadeAndLeavesNoFile)
 
 TEST(YearFilesOfAFolder, ListsByYearOnlyTheFilesThatOpenLikeALogin)
 {
+    KSZW_FILE_ENGINE_ONLY();
     test::TempDir dir;
     createYearFile(dir.file("2026.ksk"), 2026);
     createYearFile(dir.file("2024.KSK"), 2024);

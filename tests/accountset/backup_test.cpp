@@ -239,6 +239,7 @@ TEST_F(BackupRestoreTest, ABackupOfAnotherYearIsRefused)
 
 TEST_F(BackupRestoreTest, RefusalsLeaveTheYearAsItWas)
 {
+    KSZW_FILE_ENGINE_ONLY();
     const std::string backup = backUp(2026);
     std::ofstream(dir.file("text.bak")) << std::string(1000, 't');
     {

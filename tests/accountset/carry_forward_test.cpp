@@ -11,6 +11,7 @@
 #include "store/database_error.h"
 #include "store/ks_dbset.h"
 #include "support/temp_dir.h"
+#include "support/engine_support.h"
 
 #include <gtest/gtest.h>
 
@@ -84,6 +85,7 @@ protected:
 
 TEST_F(CarryForward, TheEarlierYearIsTheFirstFileOfTheTenYearsBefore)
 {
+    KSZW_FILE_ENGINE_ONLY();
     makeYear(2007, "");
     makeYear(1996, "1001,库存现金,0,,0,0,0\n");
     EXPECT_EQ(findEarlierYearFile(dir.path().string(), 2007), std::nullopt);
@@ -333,8 +335,7 @@ TEST_F(CarryForward, AFailedRunLeavesTheYearAsItWas)
     Database current = makeYear(2026, "1002,银行存款,0,,0,0,0\n");
     row(current, "20260101", "    ", "1002", 1, 5);
     // The engine refuses the carried row at the very end of the run.
-    current.execute("CREATE TRIGGER refuse BEFORE INSERT ON P0 WHEN NEW.MRY='  上 年  结  转' "
-                    "BEGIN SELECT RAISE(ABORT, 'disk full'); END");
+    test::addRefusingTrigger(current, "refuse", "BEFORE INSERT", "P0", "NEW.MRY='  上 年  结  转'", "disk full");
     logIn(2026);
     CYearCarryForward carry(env);
     ASSERT_FALSE(carry.open());

@@ -10,6 +10,7 @@
 #include "store/statement.h"
 #include "store/transaction.h"
 #include "support/temp_dir.h"
+#include "support/engine_support.h"
 
 #include <gtest/gtest.h>
 
@@ -32,20 +33,7 @@ const char* const kCarriedTables[] = {"OPR",        "PWR",           "KSFONT",  
                                       "FIELDWIDTH", "KsFormList",    "KsFormFormula", "KsFormTopWord",
                                       "KsFormHeadNote", "SYSCSTAB",  "KSVAR"};
 
-// Every row of a table, each value written with its type (text quoted, numbers bare, NULL), in
-// the table's row order.
-std::vector<std::string> tableRows(Database& db, const std::string& table)
-{
-    std::string values;
-    Statement columns = db.prepare("SELECT name FROM pragma_table_info(?1) ORDER BY cid", {table});
-    while (columns.step())
-        values += (values.empty() ? "" : "||'|'||") + std::string("quote(") + columns.columnText(0) + ")";
-    std::vector<std::string> rows;
-    Statement select = db.prepare("SELECT " + values + " FROM " + table + " ORDER BY rowid");
-    while (select.step())
-        rows.push_back(select.columnText(0));
-    return rows;
-}
+using test::tableRows;
 
 std::set<std::string> namesIn(const std::string& folder)
 {

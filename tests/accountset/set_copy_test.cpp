@@ -15,6 +15,7 @@
 #include "support/temp_dir.h"
 #include "templates/template_variables.h"
 #include "templates/voucher_templates.h"
+#include "support/engine_support.h"
 
 #include <gtest/gtest.h>
 
@@ -39,19 +40,7 @@ constexpr std::string_view kSourceChart = "code,name,kind,unit,multi_column,dire
                                           "6602-1,工资,0,,0,1,5\n"
                                           "6603,财务费用,0,,0,0,0\n";
 
-// Every row of a table, each value written with its type, in the table's row order.
-std::vector<std::string> tableRows(Database& db, const std::string& table)
-{
-    std::string values;
-    Statement columns = db.prepare("SELECT name FROM pragma_table_info(?1) ORDER BY cid", {table});
-    while (columns.step())
-        values += (values.empty() ? "" : "||'|'||") + std::string("quote(") + columns.columnText(0) + ")";
-    std::vector<std::string> rows;
-    Statement select = db.prepare("SELECT " + values + " FROM " + table + " ORDER BY rowid");
-    while (select.step())
-        rows.push_back(select.columnText(0));
-    return rows;
-}
+using test::tableRows;
 
 std::string contentOf(const std::string& path)
 {
@@ -125,6 +114,7 @@ protected:
 
 TEST_F(SetCopy, ChoosingASourceRefusesWithTheMessageOfEachCheck)
 {
+    KSZW_FILE_ENGINE_ONLY();
     // Files the login refuses, and a database that is no year file.
     fs::copy_file(source, dir.file("other/1989.ksk"));
     fs::copy_file(source, dir.file("other/2005.ksk"));
@@ -163,6 +153,7 @@ TEST_F(SetCopy, ChoosingASourceRefusesWithTheMessageOfEachCheck)
 
 TEST_F(SetCopy, TheOpenFileIsRefusedThroughALinkToItsFolder)
 {
+    KSZW_FILE_ENGINE_ONLY();
     fs::create_directory_symlink(dir.file("books"), dir.file("alias"));
     EXPECT_FALSE(choose(dir.file("alias/2026.ksk")));
     EXPECT_EQ(prompt.last(), "不能把自己拷贝到自己，请重新选择！");
@@ -177,6 +168,7 @@ TEST_F(SetCopy, TheOpenFileIsRefusedThroughALinkToItsFolder)
 
 TEST_F(SetCopy, ATypedNameFindsTheYearFileInEitherSpellingOfTheExtension)
 {
+    KSZW_FILE_ENGINE_ONLY();
     fs::create_directory(dir.file("upper"));
     fs::copy_file(source, dir.file("upper/2007.KSK"));
     struct Case {
@@ -456,7 +448,7 @@ TEST_F(SetCopy, AnEngineErrorMidwayLeavesTheCurrentFileAsItWas)
 {
     ASSERT_TRUE(importSubjects(env.db(), "code,name,kind,unit,multi_column,direction,width\n9999,旧科目,0,,0,0,0\n").ok);
     // The current file refuses classes: the chart and the templates are written before that.
-    env.db().execute("CREATE TRIGGER NO_CLASSES BEFORE INSERT ON CERCLS BEGIN SELECT RAISE(ABORT,'拒绝凭证分类'); END");
+    test::addRefusingTrigger(env.db(), "NO_CLASSES", "BEFORE INSERT", "CERCLS", "", "拒绝凭证分类");
     const char* const tables[] = {"SUBT", "AUTDIR", "AUTCER", "CERCLS", "KSVAR", "KSPAGESET", "KSFONT"};
     std::map<std::string, std::vector<std::string>> before;
     for (const char* table : tables)
@@ -475,7 +467,7 @@ TEST_F(SetCopy, AnEngineErrorMidwayLeavesTheCurrentFileAsItWas)
         EXPECT_EQ(tableRows(env.db(), table), before[table]) << table;
     EXPECT_FALSE(env.db().inTransaction());
     // The file takes work again at once.
-    env.db().execute("DROP TRIGGER NO_CLASSES");
+    test::dropTrigger(env.db(), "NO_CLASSES", "CERCLS");
     EXPECT_EQ(copy(all).outcome, CopyOutcome::Copied);
 }
 

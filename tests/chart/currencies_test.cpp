@@ -5,6 +5,7 @@
 #include "chart/currencies.h"
 #include "common/prompt.h"
 #include "store/database_error.h"
+#include "support/engine_support.h"
 
 namespace kszw::test {
 namespace {
@@ -212,7 +213,7 @@ TEST_F(CurrencyTest, TheChecksAndWritesRunInsideATransaction)
     addOk("3", "美元");
     rate("3", "20260105");
     add("1002-1", "美元户", 2, "3");
-    db.execute("CREATE TRIGGER refuse_subt BEFORE UPDATE ON SUBT BEGIN SELECT RAISE(ABORT, 'refused'); END");
+    test::addRefusingTrigger(db, "refuse_subt", "BEFORE UPDATE", "SUBT", "", "refused");
     EXPECT_THROW(modifyCurrency(db, "3", {"5", "美元", "6603-1"}), DatabaseError);
     EXPECT_EQ(count("SELECT count(*) FROM WBT WHERE WNO='3'"), 1);
     EXPECT_EQ(count("SELECT count(*) FROM WBR WHERE WNO='3'"), 1);

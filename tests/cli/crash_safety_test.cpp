@@ -172,7 +172,7 @@ FileState readState(const std::string& path)
         state.emptyHeaders = db.queryLong(
             "SELECT count(*) FROM CERDIR WHERE NOT EXISTS (SELECT 1 FROM P0 WHERE P0.T=CERDIR.T AND P0.CER=CERDIR.CER)");
         state.takenTwice = db.queryLong("SELECT count(*) FROM (SELECT 1 FROM CERDIR GROUP BY substr(T,1,6),"
-                                        "upper(trim(CER)) HAVING count(*)>1)");
+                                        "upper(trim(CER)) HAVING count(*)>1) AS twice");
     } catch (const std::exception& error) {
         state.error = error.what();
     }
@@ -371,7 +371,7 @@ TEST_F(CliCrashSafety, TwoImportsAtOnceBothEndClearlyAndTakeNoNumberTwice)
     EXPECT_EQ(firstLines, firstOk ? 2 * kConcurrentVouchers : 0);
     EXPECT_EQ(secondLines, secondOk ? 2 * kConcurrentVouchers : 0);
     // One voucher's lines all carry its one number: no voucher was split between the two imports.
-    EXPECT_EQ(db.queryLong("SELECT count(*) FROM (SELECT 1 FROM P0 GROUP BY T,CER HAVING count(DISTINCT substr(MRY,1,1))>1)"),
+    EXPECT_EQ(db.queryLong("SELECT count(*) FROM (SELECT 1 FROM P0 GROUP BY T,CER HAVING count(DISTINCT substr(MRY,1,1))>1) AS mixed"),
               0);
 }
 

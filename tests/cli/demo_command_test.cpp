@@ -77,7 +77,7 @@ TEST(CliDemo, MakesABalancedSetWithAReviewerAndAChart)
         // The opening row (RN 0, dated the year's first day) comes first.
         const double lowest =
             db.queryDouble("SELECT min(running) FROM (SELECT sum(F*MY*?2) OVER (ORDER BY T, RN>0, CER, RN) AS running "
-                           "FROM P0 WHERE trim(KNO)=?1 OR KNO LIKE ?1 || '-%')",
+                           "FROM P0 WHERE trim(KNO)=?1 OR KNO LIKE ?1 || '-%') AS ledger",
                            {side.subject, side.sign})
                 .value_or(-1.0);
         EXPECT_GE(lowest, -0.001) << side.subject;

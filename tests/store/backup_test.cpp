@@ -111,6 +111,7 @@ TEST(BackupNames, TheDayComesFromTheClock)
 
 TEST_F(BackupTest, TheBackupFolderLiesInTheAccountSet)
 {
+    KSZW_FILE_ENGINE_ONLY();
     EXPECT_EQ(backupFolderFor(year), dir.file("set/备份"));
     EXPECT_EQ(backupFolderFor(dir.file("set/./2026.ksk")), dir.file("set/备份"));
 }
@@ -131,6 +132,7 @@ TEST_F(BackupTest, ASecondBackupInTheSameMinuteTakesTheNextFreeName)
 
 TEST_F(BackupTest, ABackupHoldsEveryRowOfEveryTableAndNothingElseIsLeft)
 {
+    KSZW_FILE_ENGINE_ONLY();
     const std::string copy = dir.file("set/copy.bak");
     {
         Database db = Database::open(year);
@@ -149,6 +151,7 @@ TEST_F(BackupTest, ABackupHoldsEveryRowOfEveryTableAndNothingElseIsLeft)
 
 TEST_F(BackupTest, ABackupTakesOnlyWhatWasCommitted)
 {
+    KSZW_FILE_ENGINE_ONLY();
     Database writer = Database::open(year);
     writer.execute("BEGIN IMMEDIATE");
     writer.execute("INSERT INTO SUBT(KNO,NA) VALUES('1003','未提交')");
@@ -176,6 +179,7 @@ TEST_F(BackupTest, ABackupNeverReplacesAFile)
 
 TEST_F(BackupTest, AFailedBackupLeavesNoFile)
 {
+    KSZW_FILE_ENGINE_ONLY();
     // The folder of the copy does not exist.
     EXPECT_THROW(backupDatabaseFile(year, dir.file("missing/copy.bak")), DatabaseError);
     // The source is not a database: nothing is made beside the target.
@@ -191,6 +195,7 @@ TEST_F(BackupTest, AFailedBackupLeavesNoFile)
 
 TEST_F(BackupTest, BackupYearMakesTheFolderAndATimestampedCopy)
 {
+    KSZW_FILE_ENGINE_ONLY();
     Database db = Database::open(year);
     const std::string folder = dir.file("set/备份");
     const std::string first = backupYear(db, 2026, folder, clock);
@@ -209,6 +214,8 @@ class ReplaceTest : public BackupTest {
 protected:
     void SetUp() override
     {
+        // Replacing is of year files only (a server's year is restored by its administrator).
+        KSZW_FILE_ENGINE_ONLY();
         BackupTest::SetUp();
         // The replacement: the year as it was, then the year goes on changing.
         backupDatabaseFile(year, prepared);
@@ -227,6 +234,7 @@ protected:
 
 TEST_F(ReplaceTest, TheYearBecomesThePreparedFileAndItsLastStateIsKept)
 {
+    KSZW_FILE_ENGINE_ONLY();
     replaceDatabaseFile(prepared, year, kept);
     EXPECT_EQ(dumpFile(year), before);
     EXPECT_EQ(dumpFile(kept), changed);
@@ -235,6 +243,7 @@ TEST_F(ReplaceTest, TheYearBecomesThePreparedFileAndItsLastStateIsKept)
 
 TEST_F(ReplaceTest, AYearOpenAnywhereIsNotReplaced)
 {
+    KSZW_FILE_ENGINE_ONLY();
     Database other = Database::open(year); // another program, logged in and idle
     try {
         replaceDatabaseFile(prepared, year, kept);
@@ -251,6 +260,7 @@ TEST_F(ReplaceTest, AYearOpenAnywhereIsNotReplaced)
 
 TEST_F(ReplaceTest, AMissingYearIsCreated)
 {
+    KSZW_FILE_ENGINE_ONLY();
     fs::remove(year);
     replaceDatabaseFile(prepared, year, kept);
     EXPECT_EQ(dumpFile(year), before);
@@ -260,6 +270,7 @@ TEST_F(ReplaceTest, AMissingYearIsCreated)
 
 TEST_F(ReplaceTest, ADamagedYearIsKeptByteForByteAndItsJournalDropped)
 {
+    KSZW_FILE_ENGINE_ONLY();
     fs::remove(year);
     std::ofstream(year) << std::string(4096, 'z');
     std::ofstream(year + "-journal") << std::string(512, 'j');
@@ -271,6 +282,7 @@ TEST_F(ReplaceTest, ADamagedYearIsKeptByteForByteAndItsJournalDropped)
 
 TEST_F(BackupTest, TheOfferBacksUpGoesOnOrStops)
 {
+    KSZW_FILE_ENGINE_ONLY();
     struct Case {
         Answer answer;
         BackupOffer offer;
@@ -298,6 +310,7 @@ TEST_F(BackupTest, TheOfferBacksUpGoesOnOrStops)
 
 TEST_F(BackupTest, AFailedBackupIsToldAndStopsTheOperation)
 {
+    KSZW_FILE_ENGINE_ONLY();
     // A file where the backup folder should be.
     std::ofstream(dir.file("set/备份")) << "not a folder";
     Database db = Database::open(year);

@@ -24,6 +24,7 @@ protected:
 
 TEST_F(SchemaUpgrade, ANewFileNeedsNothingAndIsNotWritten)
 {
+    KSZW_FILE_ENGINE_ONLY();
     EXPECT_FALSE(yearFileNeedsUpgrade(db));
     const long changesBefore = db.queryLong("SELECT total_changes()");
     upgradeYearFile(db);
@@ -32,6 +33,7 @@ TEST_F(SchemaUpgrade, ANewFileNeedsNothingAndIsNotWritten)
 
 TEST_F(SchemaUpgrade, MissingSyscstabAndSettingsTablesAreCreated)
 {
+    KSZW_FILE_ENGINE_ONLY();
     db.execute("DROP TABLE SYSCSTAB");
     db.execute("DROP TABLE FIELDWIDTH");
     db.execute("DROP TABLE KSFONT");
@@ -46,6 +48,7 @@ TEST_F(SchemaUpgrade, MissingSyscstabAndSettingsTablesAreCreated)
 
 TEST_F(SchemaUpgrade, ANumericModeIsUpgradedAndReadAsModeZero)
 {
+    KSZW_FILE_ENGINE_ONLY();
     // A file of the earlier layout: the mode stored as a number.
     db.execute("DROP TABLE KSPAGESET");
     db.execute("DROP TABLE KSFONT");

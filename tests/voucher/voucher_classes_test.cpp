@@ -8,6 +8,7 @@
 #include "store/ks_dbset.h"
 #include "support/temp_dir.h"
 #include "voucher/voucher_classes.h"
+#include "support/engine_support.h"
 
 #include <gtest/gtest.h>
 
@@ -315,7 +316,7 @@ TEST_F(VoucherClasses, RecodingIsOneTransaction)
     addClass("A", "收款凭证");
     insertVoucher("20260115", "A012");
     // The lines cannot be renumbered: the headers, renumbered first, must come back too.
-    db.execute("CREATE TRIGGER refuse_lines BEFORE UPDATE ON P0 BEGIN SELECT RAISE(ABORT,'locked'); END");
+    test::addRefusingTrigger(db, "refuse_lines", "BEFORE UPDATE", "P0", "", "locked");
     EXPECT_THROW(modifyVoucherClass(db, "A", "B", "付款凭证", prompt), DatabaseError);
     EXPECT_EQ(rows("SELECT CER FROM CERDIR"), (std::vector<std::string>{"A012"}));
     EXPECT_EQ(classRows(), (std::vector<std::string>{"A|收款凭证"}));

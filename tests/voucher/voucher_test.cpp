@@ -4,6 +4,7 @@
 
 #include "store/database_error.h"
 #include "store/transaction.h"
+#include "support/engine_support.h"
 
 #include <thread>
 
@@ -413,7 +414,7 @@ TEST_F(VoucherTest, AnEngineErrorHalfWayLeavesTheStoredVoucherAsItWas)
 {
     ASSERT_EQ(save(*voucher, "20260310", "0001"), voucher_result::kOk);
     // A statement of the save that fails after the old rows were deleted.
-    env.db().execute("CREATE TRIGGER refuse BEFORE INSERT ON P0 WHEN NEW.MRY='坏' BEGIN SELECT RAISE(ABORT,'refused'); END");
+    test::addRefusingTrigger(env.db(), "refuse", "BEFORE INSERT", "P0", "NEW.MRY='坏'", "refused");
     voucher->lines[1][VoucherLine::Summary] = "坏";
     ScriptedPrompt yes;
     yes.queueAnswer(Answer::Yes);

@@ -7,6 +7,7 @@
 #include "app/ui/toolbar_icons.h"
 #include "common/ui/command_target.h"
 #include "common/ui/qt_prompt.h"
+#include "store/location.h"
 
 #include <QAction>
 #include <QApplication>
@@ -177,8 +178,8 @@ void CMainFrame::setOperator(const QString& code, const QString& name)
 
 void CMainFrame::setDocumentTitle(const QString& unitName, const QString& path)
 {
-    setWindowTitle(QString::fromUtf8(app_text::kProgramTitle) + QStringLiteral("：") + unitName + QStringLiteral("(") + path +
-                   QStringLiteral(")"));
+    setWindowTitle(QString::fromUtf8(app_text::kProgramTitle) + QStringLiteral("：") + unitName + QStringLiteral("(") +
+                   QString::fromStdString(displayNameOfPlace(path.toStdString())) + QStringLiteral(")"));
 }
 
 CChildFrame* CMainFrame::addChild(ViewKind kind, QWidget* view, CommandTarget* target)

@@ -4,11 +4,15 @@
 #include "common/prompt.h"
 #include "common/text.h"
 #include "common/ui/qt_text.h"
+#include "session/ui/server_dialog.h"
 #include "store/database_error.h"
 #include "store/error_messages.h"
+#include "store/location.h"
 #include "store/year_file_name.h"
 
+#include <QAbstractItemView>
 #include <QComboBox>
+#include <QDialogButtonBox>
 #include <QFileInfo>
 #include <QFileSystemModel>
 #include <QGridLayout>
@@ -97,8 +101,28 @@ EmbeddedFileChooser::EmbeddedFileChooser(QWidget* parent) : QFileDialog(parent)
     }
 }
 
+void EmbeddedFileChooser::setPlaceElsewhere(bool elsewhere)
+{
+    m_placeElsewhere = elsewhere;
+    updateAcceptButton();
+}
+
+void EmbeddedFileChooser::updateAcceptButton()
+{
+    // Without a file named the chooser disables its 确定; a place elsewhere can still be confirmed.
+    if (!m_placeElsewhere)
+        return;
+    if (auto* box = findChild<QDialogButtonBox*>(QStringLiteral("buttonBox")))
+        if (QPushButton* button = box->button(QDialogButtonBox::Open))
+            button->setEnabled(true);
+}
+
 void EmbeddedFileChooser::accept()
 {
+    if (m_placeElsewhere) {
+        emit confirmRequested();
+        return;
+    }
     const QStringList files = selectedFiles();
     if (!files.isEmpty() && QFileInfo(files.first()).isDir()) {
         setDirectory(files.first());
@@ -139,6 +163,25 @@ CKszwFileDlg::CKszwFileDlg(Prompt& prompt, const Clock& clock, const QString& in
     // Room for two lines of the message is kept, so the panel does not jump when one appears.
     m_failure->setMinimumHeight(m_failure->fontMetrics().lineSpacing() * 2);
     m_failure->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    // A year on a database server instead of a file: the button under the chooser's own, and
+    // which server year is chosen.
+    m_place = new QLabel(panel);
+    m_place->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    m_server = new QPushButton(QStringLiteral("连接服务器..."), panel);
+    m_server->setAutoDefault(false);
+    m_serverHandler = [this](QWidget* parent, const QString& location) {
+        CServerDlg dialog(m_prompt, location, parent);
+        return dialog.exec() == QDialog::Accepted ? dialog.chosenLocation() : QString();
+    };
+    connect(m_server, &QPushButton::clicked, this, [this] {
+        if (!m_serverHandler)
+            return;
+        const QString location = m_serverHandler(this, m_serverLocation.isEmpty() ? m_recentServer : m_serverLocation);
+        if (!location.isEmpty()) {
+            selectFile(location);
+            m_password->setFocus();
+        }
+    });
     m_search = new QPushButton(QStringLiteral("搜索"), panel);
     // Finding account sets belongs to the account-set dialog; the program hands it in.
     m_search->setEnabled(false);
@@ -149,34 +192,53 @@ CKszwFileDlg::CKszwFileDlg(Prompt& prompt, const Clock& clock, const QString& in
         if (!file.isEmpty())
             selectFile(file);
     });
-    grid->addWidget(new QLabel(QStringLiteral("单位名："), panel), 0, 0);
-    grid->addWidget(m_unit, 0, 1, 1, 3);
-    grid->addWidget(new QLabel(QStringLiteral("操作员："), panel), 1, 0);
-    grid->addWidget(m_operators, 1, 1);
-    grid->addWidget(new QLabel(QStringLiteral("操作员口令："), panel), 1, 2);
-    grid->addWidget(m_password, 1, 3);
-    grid->addWidget(new QLabel(QStringLiteral("时  间："), panel), 2, 0);
-    grid->addWidget(m_date, 2, 1);
-    grid->addWidget(new QLabel(QStringLiteral("年度："), panel), 2, 2);
-    grid->addWidget(m_year, 2, 3);
-    grid->addWidget(m_search, 0, 4);
-    grid->addWidget(m_failure, 3, 0, 1, 5);
+    grid->addWidget(m_place, 0, 0, 1, 4);
+    grid->addWidget(m_server, 0, 4);
+    grid->addWidget(new QLabel(QStringLiteral("单位名："), panel), 1, 0);
+    grid->addWidget(m_unit, 1, 1, 1, 3);
+    grid->addWidget(new QLabel(QStringLiteral("操作员："), panel), 2, 0);
+    grid->addWidget(m_operators, 2, 1);
+    grid->addWidget(new QLabel(QStringLiteral("操作员口令："), panel), 2, 2);
+    grid->addWidget(m_password, 2, 3);
+    grid->addWidget(new QLabel(QStringLiteral("时  间："), panel), 3, 0);
+    grid->addWidget(m_date, 3, 1);
+    grid->addWidget(new QLabel(QStringLiteral("年度："), panel), 3, 2);
+    grid->addWidget(m_year, 3, 3);
+    grid->addWidget(m_search, 1, 4);
+    grid->addWidget(m_failure, 4, 0, 1, 5);
     grid->setColumnStretch(1, 1);
     grid->setColumnStretch(3, 1);
     layout->addWidget(panel);
 
-    connect(m_chooser, &QFileDialog::currentChanged, this, &CKszwFileDlg::refreshPanel);
+    connect(m_chooser, &QFileDialog::currentChanged, this, [this](const QString& path) {
+        // The chooser letting its current file go (another folder shown) is no choice of the
+        // user's: a server year stays chosen then.
+        if (path.isEmpty() && !m_serverLocation.isEmpty())
+            return;
+        leaveServerLocation();
+        refreshPanel(path);
+    });
     // Another folder: no file of it is chosen yet.
-    connect(m_chooser, &QFileDialog::directoryEntered, this, [this] { refreshPanel(QString()); });
+    connect(m_chooser, &QFileDialog::directoryEntered, this, [this] {
+        leaveServerLocation();
+        refreshPanel(QString());
+    });
     // A file name typed into the chooser is tried as soon as it names a file.
     if (auto* name = m_chooser->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))) {
         auto* typing = new QTimer(this);
         typing->setSingleShot(true);
         typing->setInterval(300);
         connect(name, &QLineEdit::textEdited, typing, qOverload<>(&QTimer::start));
+        // A name typed is a file again, not the server year.
+        connect(name, &QLineEdit::textEdited, this, [this] {
+            if (!m_serverLocation.isEmpty()) {
+                leaveServerLocation();
+                refreshPanel(QString());
+            }
+        });
         connect(typing, &QTimer::timeout, this, [this] {
             const QString file = selectedFile();
-            if (QFileInfo(file).absoluteFilePath() != m_panelFile && QFileInfo(file).isFile())
+            if (placeKey(file) != m_panelFile && QFileInfo(file).isFile())
                 refreshPanel(file);
         });
     }
@@ -195,10 +257,22 @@ void CKszwFileDlg::setSearchHandler(std::function<QString(QWidget*)> handler)
     m_search->setEnabled(static_cast<bool>(m_searchHandler));
 }
 
+void CKszwFileDlg::setServerHandler(std::function<QString(QWidget*, const QString&)> handler)
+{
+    m_serverHandler = std::move(handler);
+}
+
 void CKszwFileDlg::setRecentFiles(const QStringList& files)
 {
     QStringList folders;
+    m_recentServer.clear();
     for (const QString& file : files) {
+        // A server location is no path: it has no folder for the chooser.
+        if (isServerLocation(file.toStdString())) {
+            if (m_recentServer.isEmpty())
+                m_recentServer = file;
+            continue;
+        }
         const QString folder = QFileInfo(file).absolutePath();
         if (!folders.contains(folder))
             folders << folder;
@@ -208,6 +282,11 @@ void CKszwFileDlg::setRecentFiles(const QStringList& files)
 
 void CKszwFileDlg::selectFile(const QString& path)
 {
+    if (isServerLocation(path.toStdString())) {
+        chooseServerLocation(path.trimmed());
+        return;
+    }
+    leaveServerLocation();
     QFileInfo info(path);
     if (info.dir().exists())
         m_chooser->setDirectory(info.absolutePath());
@@ -215,8 +294,40 @@ void CKszwFileDlg::selectFile(const QString& path)
     refreshPanel(info.absoluteFilePath());
 }
 
+void CKszwFileDlg::chooseServerLocation(const QString& location)
+{
+    m_serverLocation = location;
+    m_place->setText(QStringLiteral("服务器年度：") + QString::fromStdString(displayNameOfPlace(location.toStdString())));
+    // The chooser shows no file as chosen: the selection of its list and the name go.
+    for (const QString& list : {QStringLiteral("listView"), QStringLiteral("treeView")})
+        if (auto* view = m_chooser->findChild<QAbstractItemView*>(list); view && view->selectionModel())
+            view->selectionModel()->clearSelection();
+    if (auto* name = m_chooser->findChild<QLineEdit*>(QStringLiteral("fileNameEdit")))
+        name->clear();
+    m_chooser->setPlaceElsewhere(true);
+    refreshPanel(location);
+}
+
+void CKszwFileDlg::leaveServerLocation()
+{
+    if (m_serverLocation.isEmpty())
+        return;
+    m_serverLocation.clear();
+    m_place->clear();
+    m_chooser->setPlaceElsewhere(false);
+}
+
+QString CKszwFileDlg::placeKey(const QString& path)
+{
+    if (path.isEmpty())
+        return QString();
+    return isServerLocation(path.toStdString()) ? path.trimmed() : QFileInfo(path).absoluteFilePath();
+}
+
 QString CKszwFileDlg::selectedFile() const
 {
+    if (!m_serverLocation.isEmpty())
+        return m_serverLocation;
     const QStringList files = m_chooser->selectedFiles();
     return files.isEmpty() ? QString() : files.first();
 }
@@ -238,13 +349,14 @@ int CKszwFileDlg::tryFile(const QString& path)
 
 void CKszwFileDlg::refreshPanel(const QString& path)
 {
-    m_panelFile = path.isEmpty() ? QString() : QFileInfo(path).absoluteFilePath();
+    m_panelFile = placeKey(path);
     m_unit->clear();
     m_year->clear();
     m_operators->clear();
     const bool opened = tryFile(path) == kLoginOk;
     // No file chosen yet (a folder or nothing selected) is not a failure worth showing.
-    m_failure->setText(path.isEmpty() || QFileInfo(path).isDir() ? QString() : displayText(m_failureText));
+    const bool folder = !isServerLocation(path.toStdString()) && QFileInfo(path).isDir();
+    m_failure->setText(path.isEmpty() || folder ? QString() : displayText(m_failureText));
     if (!opened)
         return;
     try {
@@ -280,7 +392,7 @@ void CKszwFileDlg::confirm()
     const QString file = selectedFile();
     // A file typed rather than chosen from the list: the panel shows it first, so the operator
     // is one of its own.
-    if (file.isEmpty() ? !m_panelFile.isEmpty() : QFileInfo(file).absoluteFilePath() != m_panelFile)
+    if (placeKey(file) != m_panelFile)
         refreshPanel(file);
     // A file that does not open says why; "no operator chosen" is only right for a file that opened.
     if (tryFile(file) != kLoginOk) {

@@ -1,7 +1,9 @@
 // CKszwFileDlg: the login dialog. A file chooser for year data files with a panel below it that
 // shows the selected file's unit name, operators and year; the operator types the password and
 // confirms with "确定" or abandons with "放弃". Every file the user moves to is tried with a
-// temporary login state of the dialog's own.
+// temporary login state of the dialog's own. "连接服务器..." chooses a year on a database server
+// instead; its location then stands where the chosen file would, until the user moves in the
+// chooser again.
 #pragma once
 
 #include "session/kszw_env.h"
@@ -47,9 +49,17 @@ public slots:
     void accept() override;
     void reject() override;
 
+    // While the owner holds a place that is not a file of the chooser (a year on a server), 确定
+    // confirms that place instead of looking for a file.
+    void setPlaceElsewhere(bool elsewhere);
+
 signals:
     void confirmRequested();
     void abandonRequested();
+
+private:
+    void updateAcceptButton();
+    bool m_placeElsewhere = false;
 };
 
 class CKszwFileDlg : public QDialog {
@@ -63,16 +73,19 @@ public:
     // none). Without a handler 搜索 is disabled.
     void setSearchHandler(std::function<QString(QWidget*)> handler);
 
-    // The recent year data files: their folders are offered in the chooser's history.
+    // The recent year data files: their folders are offered in the chooser's history. Server
+    // locations among them have no folder; the newest fills the server dialog when no server year
+    // is chosen yet.
     void setRecentFiles(const QStringList& files);
 
     // The file and operator confirmed by "确定".
     QString chosenFile() const { return m_chosenFile; }
     QString chosenOperator() const { return m_chosenOperator; }
 
-    // Moves the chooser to a file and refreshes the panel from it.
+    // Moves the chooser to a file and refreshes the panel from it; a server location is chosen as
+    // the server dialog chooses it.
     void selectFile(const QString& path);
-    // The file currently selected in the chooser.
+    // The file currently selected in the chooser, or the server location chosen instead.
     QString selectedFile() const;
 
     EmbeddedFileChooser* chooser() const { return m_chooser; }
@@ -82,6 +95,12 @@ public:
     QComboBox* operatorBox() const { return m_operators; }
     QLineEdit* passwordEdit() const { return m_password; }
     QPushButton* searchButton() const { return m_search; }
+    QPushButton* serverButton() const { return m_server; }
+    // The server year chosen instead of a file ("" while a file of the chooser is the choice).
+    QLabel* placeLabel() const { return m_place; }
+    // What "连接服务器..." runs: by default the server dialog, started from the given location;
+    // returns the chosen location (empty: none). Tests put a script in its place.
+    void setServerHandler(std::function<QString(QWidget*, const QString&)> handler);
     // Why the selected file cannot be used (empty when it opened or no file is selected).
     QLabel* failureLabel() const { return m_failure; }
 
@@ -94,6 +113,12 @@ protected:
 
 private:
     void refreshPanel(const QString& path);
+    // A server year becomes the choice; the chooser's own selection is let go.
+    void chooseServerLocation(const QString& location);
+    // The user moved in the chooser: a server year chosen before is no longer the choice.
+    void leaveServerLocation();
+    // The key the panel knows a place by: a file's absolute path, a location as it is.
+    static QString placeKey(const QString& path);
     // The unit, year and operators of the file the trial state has open.
     void fillPanel();
     // Tries a file on the dialog's own login state; the message of a failure is kept.
@@ -115,6 +140,11 @@ private:
     std::string m_failureText;
     QPushButton* m_search;
     std::function<QString(QWidget*)> m_searchHandler;
+    QPushButton* m_server = nullptr;
+    QLabel* m_place = nullptr;
+    QString m_serverLocation; // the server year chosen instead of a file
+    QString m_recentServer;   // the newest server location of the recent list
+    std::function<QString(QWidget*, const QString&)> m_serverHandler;
 };
 
 // The file filter of the chooser: the file type description and the extension.
