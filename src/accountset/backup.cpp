@@ -3,6 +3,7 @@
 // question, the current file kept, the checked copy put in place.
 #include "accountset/backup.h"
 
+#include "accountset/account_sets.h"
 #include "accountset/new_year.h"
 #include "accountset/year_file.h"
 #include "common/clock.h"
@@ -15,6 +16,8 @@
 #include "store/database_error.h"
 #include "store/error_messages.h"
 #include "store/file_hold.h"
+#include "store/location.h"
+#include "store/server_years.h"
 #include "store/year_file_name.h"
 
 #include <algorithm>
@@ -65,6 +68,12 @@ std::string copyYear(const std::function<void(const std::string&)>& copy, const 
 std::vector<std::pair<int, std::string>> yearFilesIn(const std::string& folder)
 {
     std::vector<std::pair<int, std::string>> files;
+    // The years of an account set on a server are its database's years.
+    if (isServerLocation(folder)) {
+        for (int year : serverYears(folder))
+            files.emplace_back(year, placeOfYear(folder, year));
+        return files;
+    }
     std::error_code error;
     for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
         const std::string name = it->path().filename().string();
@@ -78,6 +87,8 @@ std::vector<std::pair<int, std::string>> yearFilesIn(const std::string& folder)
 
 bool sameFile(const std::string& a, const std::string& b)
 {
+    if (isServerLocation(a) || isServerLocation(b))
+        return canonicalFolder(a) == canonicalFolder(b) && yearOfPlace(a) == yearOfPlace(b);
     std::error_code error;
     return fs::equivalent(a, b, error) && !error;
 }
@@ -132,6 +143,9 @@ bool checkPrepared(const std::string& backupPath, const std::string& prepared, i
 
 std::string defaultBackupFolder(const CKszwEnv& env)
 {
+    // A year on a server keeps its backups in the user's data folder.
+    if (isServerLocation(env.filePath()))
+        return backupFolderFor(env.filePath());
     return (fs::path(accountSetFolder(env)) / std::string(kBackupFolderName)).string();
 }
 
@@ -149,9 +163,15 @@ BackupResult backupAccountData(CKszwEnv& env, BackupScope scope, const std::stri
     std::vector<std::pair<int, std::string>> years;
     if (scope == BackupScope::OpenYear)
         years.emplace_back(env.year(), env.filePath());
-    else
-        years = yearFilesIn(accountSetFolder(env));
-    result.complete = true;
+    else {
+        try {
+            years = yearFilesIn(accountSetFolder(env));
+        } catch (const DatabaseError& error) {
+            prompt.warn(userMessage(error, accountSetFolder(env)));
+            return result;
+        }
+    }
+    result.complete = !years.empty();
     for (const auto& [year, path] : years) {
         const bool open = sameFile(path, env.filePath());
         try {

@@ -79,7 +79,7 @@ void fillNewYear(Database& target, Database& current, int currentYear, int newYe
 {
     // The current file is read under its lock, so another program cannot change the operators or
     // their rights half-way through the copy.
-    Transaction reading(current);
+    ReadSnapshot reading(current);
     createAllTables(target);
     KS_Dbset header(current);
     header.open(kReadHeader);
@@ -92,7 +92,6 @@ void fillNewYear(Database& target, Database& current, int currentYear, int newYe
     header.close();
     for (std::string_view table : kCarriedTables)
         copyTableRows(current, target, table);
-    reading.commit();
 }
 
 } // namespace
@@ -182,6 +181,11 @@ DeleteYearOutcome deleteServerYear(CKszwEnv& env, const std::string& path, Promp
         return DeleteYearOutcome::Declined;
     try {
         Database db = Database::open(path);
+        // A year another client has open (logged in, even when idle) is not deleted under it.
+        if (db.usedElsewhere()) {
+            prompt.warn(userMessage(fileInUseError(path), path));
+            return DeleteYearOutcome::Failed;
+        }
         db.setBusyTimeout(kDeleteBusyTimeoutMs);
         Transaction hold(db);
         db.execute("DROP SCHEMA " + yearSchemaName(year) + " CASCADE");

@@ -135,22 +135,12 @@ void removeAbandonedBuildings(const std::filesystem::path& target)
 void buildYearFile(const std::string& path, const std::function<void(Database&)>& fill)
 {
     if (isServerLocation(path)) {
-        // On a server the year is made and filled in one transaction of its own: its schema with
-        // the SQL functions first, then the tables and rows; a failure takes the year away again.
-        Database db = Database::create(path);
-        try {
-            Transaction transaction(db);
-            fill(db);
-            transaction.commit();
-        } catch (...) {
-            db.close();
-            try {
-                dropServerYear(path);
-            } catch (const DatabaseError&) {
-                // The server is gone: the empty year is taken over by the next creation.
-            }
-            throw;
-        }
+        // On a server the year is made and filled in one transaction: its schema with the SQL
+        // functions, the tables and the rows appear together when it commits, or not at all.
+        Database db = Database::createForFilling(path);
+        Transaction transaction(db);
+        fill(db);
+        transaction.commit();
         return;
     }
     // The file is built under another name and moved into place only when complete, so a program

@@ -13,7 +13,9 @@
 #include "store/schema.h"
 #include "store/table_copy.h"
 #include "store/transaction.h"
+#include "store/year_file_name.h"
 
+#include <filesystem>
 #include <optional>
 
 namespace kszw {
@@ -64,13 +66,12 @@ TransferResult pushYear(const std::string& file, const std::string& location)
         Database source = Database::open(file);
         // The file's own statements make the same tables and indexes on the server; its rows are
         // read under one read transaction, so a copy never mixes two states of the file.
-        Transaction reading(source);
+        ReadSnapshot reading(source);
         buildYearFile(result.target, [&](Database& target) {
             const YearCopyCount count = copyYearInto(source, target);
             result.tables = count.tables;
             result.rows = count.rows;
         });
-        reading.commit();
     } catch (const DatabaseError& error) {
         result.message = userMessage(error, classifyFailure(error) == StoreFailure::Exists ? result.target : file);
         return result;
@@ -92,19 +93,24 @@ TransferResult pullYear(const std::string& location, const std::string& file)
         return result;
     }
     const std::string source = serverLocationText(*place);
-    if (!headerYear(source, result.message))
+    const std::optional<int> year = headerYear(source, result.message);
+    if (!year)
         return result;
+    // The file is named after its year, or the login would not take it.
+    if (std::filesystem::path(file).filename().string() != yearFileName(*year)) {
+        result.message = loginMessage(kYearMismatch, *year, "ksk");
+        return result;
+    }
     result.target = file;
     try {
         Database server = Database::open(source);
         // Read under the year's write lock, in one transaction: every table as of one moment.
-        Transaction reading(server);
+        ReadSnapshot reading(server);
         buildYearFile(file, [&](Database& target) {
             const YearCopyCount count = copyYearInto(server, target);
             result.tables = count.tables;
             result.rows = count.rows;
         });
-        reading.commit();
     } catch (const DatabaseError& error) {
         result.message = userMessage(error, classifyFailure(error) == StoreFailure::Exists ? file : source);
         return result;

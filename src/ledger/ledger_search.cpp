@@ -273,7 +273,10 @@ SearchListing searchLedgerPages(Database& db, int year, const SearchConditions& 
             return a.date < b.date;
         if (a.number != b.number)
             return a.number < b.number;
-        return a.rn < b.rn;
+        if (a.rn != b.rn)
+            return a.rn < b.rn;
+        // Opening balances share date, number and line: by subject, whatever order the engine read them in.
+        return a.kno < b.kno;
     });
     listing.rows.reserve(found.size() + 1);
     for (const FoundLine& line : found) {

@@ -59,7 +59,12 @@ int CKszwEnv::report(int code, Prompt& prompt)
 std::string CKszwEnv::failureMessage(int code) const
 {
     std::string extension(extensionOf(std::filesystem::path(m_foundPath).filename().string()));
-    return loginMessage(code, m_headerYearForMessage, extension.empty() ? m_extension : extension);
+    if (isServerLocation(m_foundPath))
+        extension = toLowerAscii(m_extension);
+    std::string message = loginMessage(code, m_headerYearForMessage, extension.empty() ? m_extension : extension);
+    if (code == kCannotOpen && !m_serverFailure.empty())
+        message += "\r" + m_serverFailure;
+    return message;
 }
 
 int CKszwEnv::validatePath(std::string_view rawPath)
@@ -127,6 +132,7 @@ int CKszwEnv::validateServerLocation(const std::string& text)
 {
     // A year on a server answers the checks of a file: no such database or year is a missing
     // file, a server that cannot be reached a file that cannot be opened.
+    m_serverFailure.clear();
     const std::optional<ServerLocation> location = parseServerLocation(text);
     if (!location || location->year == 0)
         return kFileMissing;
@@ -136,7 +142,11 @@ int CKszwEnv::validateServerLocation(const std::string& text)
     } catch (const DatabaseError& error) {
         if (classifyFailure(error) == StoreFailure::Busy)
             throw;
-        return error.systemError() == ENOENT ? kFileMissing : kCannotOpen;
+        if (error.systemError() == ENOENT)
+            return kFileMissing;
+        // Why the server could not be reached is told with the message.
+        m_serverFailure = error.what();
+        return kCannotOpen;
     }
     m_foundPath = path;
     m_year = location->year;

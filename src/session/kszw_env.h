@@ -114,6 +114,7 @@ public:
     void setClosedMonths(int months) { m_closedMonths = months; }
 
 private:
+    std::string m_serverFailure; // the server's answer when a year on it could not be opened
     int readHeader();
     int findOperator(std::string_view operatorCode, Prompt& prompt);
 

@@ -245,11 +245,10 @@ void backupDatabase(Database& source, const std::string& target)
         // A year on a server is copied table by table into a new year file, read under the
         // year's write lock so the copy is of one moment.
         Database copy = Database::open(temporary.path());
-        Transaction reading(source);
+        ReadSnapshot reading(source);
         Transaction writing(copy);
         copyYearInto(source, copy);
         writing.commit();
-        reading.commit();
     } else {
         Database copy = Database::open(temporary.path());
         copyPages(source, copy, target);

@@ -7,6 +7,7 @@
 
 #include <sqlite3.h>
 
+#include <cctype>
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
@@ -123,7 +124,7 @@ Database Database::create(const std::string& path)
 {
     if (isServerLocation(path)) {
         const ServerLocation location = serverLocationOf(path);
-        return Database(ServerConnection::createYear(location), serverLocationText(location));
+        return Database(ServerConnection::createYear(location, false), serverLocationText(location));
     }
     checkPathLength(path);
     // Claim the name atomically so two programs cannot both create the same file.
@@ -141,6 +142,14 @@ Database Database::create(const std::string& path)
     }
 }
 
+Database Database::createForFilling(const std::string& path)
+{
+    if (!isServerLocation(path))
+        return create(path);
+    const ServerLocation location = serverLocationOf(path);
+    return Database(ServerConnection::createYear(location, true), serverLocationText(location));
+}
+
 Database Database::openReadOnly(const std::string& path)
 {
     if (isServerLocation(path)) {
@@ -155,6 +164,8 @@ Database Database::openReadOnly(const std::string& path)
 void Database::setBusyTimeout(int milliseconds)
 {
     m_busyTimeoutMs = milliseconds;
+    if (m_server)
+        m_server->setLockTimeout(milliseconds);
     if (m_db)
         sqlite3_busy_timeout(m_db, milliseconds);
 }
@@ -265,6 +276,11 @@ std::optional<std::string> Database::columnType(std::string_view table, std::str
                      {std::string(table), std::string(column)});
 }
 
+bool Database::usedElsewhere()
+{
+    return m_server && m_server->usedElsewhere();
+}
+
 std::vector<std::string> Database::columnNames(std::string_view table)
 {
     Statement info = m_server ? prepare("SELECT column_name FROM information_schema.columns WHERE "
@@ -292,27 +308,41 @@ std::vector<std::string> Database::tableNames()
 
 std::vector<std::string> Database::schemaStatements()
 {
+    // Built from the fields, never taken from the text a file keeps: a file's stored statements
+    // are the file's to say, and are not run anywhere else.
     std::vector<std::string> statements;
-    if (!m_server) {
-        Statement list = prepare("SELECT sql FROM sqlite_master WHERE sql IS NOT NULL AND type IN ('table','index')"
-                                 " AND name NOT LIKE 'sqlite~_%' ESCAPE '~' ORDER BY rowid");
-        while (list.step())
-            statements.push_back(list.columnText(0));
-        return statements;
-    }
+    auto plain = [](const std::string& name) {
+        if (name.empty() || std::isdigit(static_cast<unsigned char>(name[0])))
+            return false;
+        for (char c : name)
+            if (!std::isalnum(static_cast<unsigned char>(c)) && c != '_')
+                return false;
+        return true;
+    };
     for (const std::string& table : tableNames()) {
-        Statement fields = prepare("SELECT column_name, data_type FROM information_schema.columns WHERE "
-                                   "table_schema=current_schema() AND table_name=?1 ORDER BY ordinal_position",
-                                   {table});
+        if (!plain(table))
+            continue;
+        Statement fields = m_server ? prepare("SELECT column_name, data_type FROM information_schema.columns WHERE "
+                                              "table_schema=current_schema() AND table_name=?1 ORDER BY ordinal_position",
+                                              {table})
+                                    : prepare("SELECT name, upper(type) FROM pragma_table_info(?1) ORDER BY cid", {table});
         std::string list;
         while (fields.step()) {
+            const std::string name = fields.columnText(0);
+            if (!plain(name))
+                continue;
             const std::string type = fields.columnText(1);
-            const char* declared = type == "bigint" || type == "integer" || type == "smallint" ? "LONG"
-                                   : type == "double precision" || type == "real" || type == "numeric" ? "DOUBLE"
-                                                                                                         : "TEXT";
-            list += (list.empty() ? "" : ",") + fields.columnText(0) + " " + declared;
+            auto has = [&type](const char* part) { return type.find(part) != std::string::npos; };
+            const char* declared = has("INT") || has("LONG") || has("bigint") || has("integer") || has("smallint")
+                                       ? "LONG"
+                                   : has("DOUB") || has("REAL") || has("FLOA") || has("NUM") || has("double")
+                                       || has("real") || has("numeric")
+                                       ? "DOUBLE"
+                                       : "TEXT";
+            list += (list.empty() ? "" : ",") + name + " " + declared;
         }
-        statements.push_back("CREATE TABLE " + table + "(" + list + ")");
+        if (!list.empty())
+            statements.push_back("CREATE TABLE " + table + "(" + list + ")");
     }
     return statements;
 }

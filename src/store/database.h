@@ -44,6 +44,9 @@ public:
     // Creates a new, empty database file; refuses (DatabaseError) when the file already exists.
     // For a server location: the year's schema with the program's SQL functions.
     static Database create(const std::string& path);
+    // For a server location: the same, but the year appears only when the connection's first
+    // Transaction commits (so it is made and filled all or nothing). A file: create.
+    static Database createForFilling(const std::string& path);
 
     bool isOpen() const { return m_db != nullptr || m_server != nullptr; }
     void close();
@@ -54,6 +57,8 @@ public:
     // The server's connection; null for a year file.
     ServerConnection* server() const { return m_server.get(); }
     bool onServer() const { return m_server != nullptr; }
+    // For a year on a server: true when another client has the year open (logged in, even idle).
+    bool usedElsewhere();
 
     // Runs one INSERT, UPDATE, DELETE or CREATE statement.
     void execute(std::string_view sql, const SqlParams& params = {});
@@ -84,9 +89,9 @@ public:
     std::vector<std::string> columnNames(std::string_view table);
     // The names of the tables, in the order they were made.
     std::vector<std::string> tableNames();
-    // The statements that make the tables and indexes, in the order they were made, as the file
-    // keeps them; on a server (which keeps no statements) each table's fields with the file
-    // engine's types (LONG, DOUBLE, TEXT) and no indexes.
+    // A statement that makes each table with its fields and the file engine's types (LONG,
+    // DOUBLE, TEXT), built from the fields (tables and fields of other than plain names left out),
+    // in the order the tables were made; no indexes.
     std::vector<std::string> schemaStatements();
     // True when an index of that name exists (case-blind).
     bool indexExists(std::string_view index);

@@ -31,6 +31,8 @@ constexpr Oid kNumeric = 1700;
 
 // The advisory lock that stands for a year's write lock: the program's key and the year.
 constexpr int kWriteLockKey = 0x4b53;
+// The advisory lock every connection to a year holds shared while it is open.
+constexpr int kHoldKey = 0x4b54;
 
 constexpr int kCursorBatch = 5000;
 
@@ -298,11 +300,8 @@ std::unique_ptr<ServerConnection> ServerConnection::connect(const ServerLocation
     if (PQstatus(conn) != CONNECTION_OK)
         raiseConnectFailure(conn, location, text);
     std::unique_ptr<ServerConnection> connection(new ServerConnection(conn, location));
-    // Text compared byte by byte and dates as the program writes them; a statement waits for
-    // another client's lock no longer than a file waits.
-    connection->runOwn("SET client_min_messages = warning");
-    if (readOnly)
-        connection->runOwn("SET default_transaction_read_only = on");
+    connection->m_readOnly = readOnly;
+    connection->setUpSession();
     if (location.year != 0) {
         const std::string schema = yearSchemaName(location.year);
         auto rows = connection->run("SELECT count(*) FROM pg_namespace WHERE nspname=?1", {schema});
@@ -311,12 +310,65 @@ std::unique_ptr<ServerConnection> ServerConnection::connect(const ServerLocation
             throw DatabaseError("no year " + std::to_string(location.year) + " in database \"" + location.database
                                     + "\"",
                                 SQLITE_CANTOPEN, text, ENOENT);
-        connection->runOwn("SET search_path TO " + schema);
+        connection->useYear();
     }
     return connection;
 }
 
-std::unique_ptr<ServerConnection> ServerConnection::createYear(const ServerLocation& location)
+void ServerConnection::setUpSession()
+{
+    // Every writing transaction reads what others committed before it (whatever the server's
+    // default), a statement waits for another client's lock no longer than on a file, and the
+    // server's notices stay out of the way.
+    runOwn("SET client_min_messages = warning");
+    runOwn("SET default_transaction_isolation = 'read committed'");
+    runOwn("SET lock_timeout = " + std::to_string(m_lockTimeoutMs));
+    if (m_readOnly)
+        runOwn("SET default_transaction_read_only = on");
+}
+
+void ServerConnection::useYear()
+{
+    runOwn("SET search_path TO " + yearSchemaName(m_location.year));
+    // The year is in use for as long as this connection is open: a shared hold that a client who
+    // would delete the year cannot get past.
+    runOwn("SELECT pg_advisory_lock_shared(" + std::to_string(kHoldKey) + "," + std::to_string(m_location.year) + ")");
+}
+
+bool ServerConnection::usedElsewhere()
+{
+    auto rows = run("SELECT pg_try_advisory_lock(" + std::to_string(kHoldKey) + "," + std::to_string(m_location.year)
+                        + ")",
+                    {});
+    rows->step();
+    if (rows->columnInt(0) == 0)
+        return true;
+    runOwn("SELECT pg_advisory_unlock(" + std::to_string(kHoldKey) + "," + std::to_string(m_location.year) + ")");
+    return false;
+}
+
+void ServerConnection::setLockTimeout(int milliseconds)
+{
+    m_lockTimeoutMs = milliseconds;
+    if (PQstatus(m_conn) == CONNECTION_OK)
+        runOwn("SET lock_timeout = " + std::to_string(milliseconds));
+}
+
+void ServerConnection::reconnectIfLost()
+{
+    // A server restarted, or a network that dropped the connection: outside a transaction the
+    // connection is made again, so the next action works without a new login.
+    if (PQstatus(m_conn) == CONNECTION_OK || m_transactionOpen)
+        return;
+    PQreset(m_conn);
+    if (PQstatus(m_conn) != CONNECTION_OK)
+        return;
+    setUpSession();
+    if (m_location.year != 0)
+        useYear();
+}
+
+std::unique_ptr<ServerConnection> ServerConnection::createYear(const ServerLocation& location, bool keepOpen)
 {
     ServerLocation database = location;
     database.year = 0;
@@ -339,34 +391,31 @@ std::unique_ptr<ServerConnection> ServerConnection::createYear(const ServerLocat
             raiseConnectFailure(conn, location, text);
     }
     std::unique_ptr<ServerConnection> connection(new ServerConnection(conn, location));
-    connection->runOwn("SET client_min_messages = warning");
+    connection->setUpSession();
     const std::string schema = yearSchemaName(location.year);
-    auto rows = connection->run("SELECT (SELECT count(*) FROM pg_namespace WHERE nspname=?1),"
-                                " (SELECT count(*) FROM pg_class c JOIN pg_namespace n ON n.oid=c.relnamespace"
-                                "  WHERE n.nspname=?1 AND c.relkind='r')",
-                                {schema});
-    rows->step();
-    if (rows->columnInt(0) != 0 && rows->columnInt(1) != 0)
-        throw DatabaseError(std::strerror(EEXIST), 0, text, EEXIST);
-    connection->runOwn("BEGIN");
-    if (rows->columnInt(0) != 0) {
-        // A year whose making was cut off before its first table: made again.
-        connection->runOwn("DROP SCHEMA " + schema + " CASCADE");
-    }
+    // The year is made in one transaction, with what the caller fills in when kept open: until
+    // it commits no other client sees the year; a failure or a kill leaves nothing.
+    connection->beginWriting(connection->m_lockTimeoutMs);
     try {
+        auto rows = connection->run("SELECT count(*) FROM pg_namespace WHERE nspname=?1", {schema});
+        rows->step();
+        if (rows->columnInt(0) != 0)
+            throw DatabaseError(std::strerror(EEXIST), 0, text, EEXIST);
         connection->runOwn("CREATE SCHEMA " + schema);
-        connection->runOwn("SET LOCAL search_path TO " + schema);
+        connection->runOwn("SET search_path TO " + schema);
         for (const std::string& statement : serverFunctionStatements())
             connection->runOwn(statement);
-        connection->runOwn("COMMIT");
     } catch (const DatabaseError& error) {
-        PQclear(PQexec(connection->m_conn, "ROLLBACK"));
+        connection->rollback();
         // Another client made the same year meanwhile.
         if (std::string_view(error.what()).find("already exists") != std::string_view::npos)
             throw DatabaseError(std::strerror(EEXIST), 0, text, EEXIST);
         throw;
     }
-    connection->runOwn("SET search_path TO " + schema);
+    if (keepOpen)
+        connection->m_creationPending = true;
+    else
+        connection->commit();
     return connection;
 }
 
@@ -441,6 +490,7 @@ void ServerConnection::check(PGresult* result, int expected) const
 
 std::unique_ptr<ServerRows> ServerConnection::run(std::string_view sql, const SqlParams& params)
 {
+    reconnectIfLost();
     int expected = 0;
     const std::string text = translateForServer(sql, &expected);
     if (expected != static_cast<int>(params.size()))
@@ -482,15 +532,49 @@ bool ServerConnection::inTransaction() const
 
 void ServerConnection::beginWriting(int timeoutMs)
 {
-    runOwn("BEGIN");
+    if (m_creationPending) {
+        // The transaction that makes the year is already open, with the lock.
+        m_creationPending = false;
+        return;
+    }
+    reconnectIfLost();
+    runOwn("BEGIN ISOLATION LEVEL READ COMMITTED");
+    m_transactionOpen = true;
     try {
         runOwn("SET LOCAL lock_timeout = " + std::to_string(timeoutMs));
         runOwn("SELECT pg_advisory_xact_lock(" + std::to_string(kWriteLockKey) + ","
                + std::to_string(m_location.year) + ")");
     } catch (...) {
-        PQclear(PQexec(m_conn, "ROLLBACK"));
+        rollback();
         throw;
     }
+}
+
+void ServerConnection::beginReading()
+{
+    reconnectIfLost();
+    // One moment of the year for the whole read, without holding anyone up.
+    runOwn("BEGIN ISOLATION LEVEL REPEATABLE READ READ ONLY");
+    m_transactionOpen = true;
+}
+
+void ServerConnection::commit()
+{
+    PGresult* result = PQexec(m_conn, "COMMIT");
+    m_transactionOpen = false;
+    if (!result || PQresultStatus(result) != PGRES_COMMAND_OK)
+        raise(result);
+    // A transaction that failed earlier answers COMMIT with a rollback: that is no success.
+    const bool committed = std::string_view(PQcmdStatus(result)) == "COMMIT";
+    PQclear(result);
+    if (!committed)
+        throw DatabaseError("the transaction was rolled back by the server", SQLITE_ERROR, m_text);
+}
+
+void ServerConnection::rollback()
+{
+    PQclear(PQexec(m_conn, "ROLLBACK"));
+    m_transactionOpen = false;
 }
 
 void ServerConnection::forEachRow(const std::string& sql,
@@ -593,12 +677,13 @@ std::int64_t ServerConnection::copyIn(const std::string& table, const std::vecto
 
 const std::vector<std::string>& serverFunctionStatements()
 {
-    // val: the leading number of a text (blanks, sign, digits, a point, an exponent only with its
+    // val: the leading number of a text (read as a double, given as an exact decimal so that a
+    // whole number reads as one) (blanks, sign, digits, a point, an exponent only with its
     // digits); 0 when there is none, for NULL, and for a number too large to hold.
     // strcomp: -1, 0 or 1, byte by byte; mode 1 compares the Latin letters regardless of case.
     // cstr: a number as text, without exponent, fifteen significant digits, no trailing zeros.
     static const std::vector<std::string> statements = {
-        R"(CREATE FUNCTION val(s text) RETURNS double precision LANGUAGE plpgsql IMMUTABLE PARALLEL SAFE AS $f$
+        R"(CREATE FUNCTION val(s text) RETURNS numeric LANGUAGE plpgsql IMMUTABLE PARALLEL SAFE AS $f$
 DECLARE m text[]; e integer := 0; v double precision;
 BEGIN
   IF s IS NULL THEN RETURN 0; END IF;
@@ -611,8 +696,11 @@ BEGIN
   IF length(split_part(ltrim(m[2], '0'), '.', 1)) + e > 308 THEN RETURN 0; END IF;
   IF length(split_part(ltrim(m[2], '0'), '.', 1)) + e < -300 THEN RETURN 0; END IF;
   v := (m[2] || coalesce(m[4], ''))::double precision;
-  RETURN CASE WHEN m[1] = '-' THEN -v ELSE v END;
+  -- As a number that is written without ".0" when whole, as the file engine gives a whole value.
+  RETURN (CASE WHEN m[1] = '-' THEN -v ELSE v END)::numeric;
 END $f$)",
+        "CREATE FUNCTION val(n integer) RETURNS bigint LANGUAGE sql IMMUTABLE PARALLEL SAFE AS "
+        "'SELECT coalesce(n, 0)'",
         "CREATE FUNCTION val(n bigint) RETURNS bigint LANGUAGE sql IMMUTABLE PARALLEL SAFE AS "
         "'SELECT coalesce(n, 0)'",
         "CREATE FUNCTION val(n double precision) RETURNS double precision LANGUAGE sql IMMUTABLE PARALLEL SAFE AS "

@@ -52,7 +52,9 @@ public:
     // Creates the year's schema with the functions val, strcomp and cstr (and the database when it
     // does not exist yet and the user may create it), and connects to it. Refuses (EEXIST) when the
     // year already exists.
-    static std::unique_ptr<ServerConnection> createYear(const ServerLocation& location);
+    // With keepOpen the transaction that makes the year stays open: the first Transaction on the
+    // connection carries on with it, and the year appears only when that one commits.
+    static std::unique_ptr<ServerConnection> createYear(const ServerLocation& location, bool keepOpen);
     // The years the database holds (its schemas named y and four digits), in order.
     static std::vector<int> yearsOf(const ServerLocation& location);
     // Removes a year with everything in it; false when it did not exist.
@@ -75,6 +77,15 @@ public:
 
     // Starts the outermost writing transaction: one writer per year at a time, as with a file.
     void beginWriting(int timeoutMs);
+    // Starts a read of one moment of the year that holds no writer up.
+    void beginReading();
+    // Ends the open transaction; commit raises when the server rolled it back instead.
+    void commit();
+    void rollback();
+    // True when another client has this year open (its shared hold is there).
+    bool usedElsewhere();
+    // How long a statement waits for another client's lock.
+    void setLockTimeout(int milliseconds);
 
     // Streams the rows of a query in batches through a cursor (for copies of big tables); the
     // callback gets each row's values in column order.
@@ -87,6 +98,9 @@ public:
 
 private:
     ServerConnection(pg_conn* conn, ServerLocation location);
+    void setUpSession();
+    void useYear();
+    void reconnectIfLost();
     [[noreturn]] void raise(pg_result* result) const;
     void check(pg_result* result, int expected) const;
 
@@ -94,6 +108,10 @@ private:
     ServerLocation m_location;
     std::string m_text;
     int m_changes = 0;
+    int m_lockTimeoutMs = 5000;
+    bool m_readOnly = false;
+    bool m_transactionOpen = false;
+    bool m_creationPending = false; // createYear's transaction waits for the first Transaction
 };
 
 // The statements that give a new year's schema the functions of the program's SQL.

@@ -155,24 +155,23 @@ namespace kszw {
 
 YearCopyCount copyYearInto(Database& source, Database& target)
 {
-    if (source.onServer()) {
-        createAllTables(target);
-        std::set<std::string> made;
-        for (const std::string& table : target.tableNames()) {
-            std::string name = table;
-            for (char& c : name)
-                c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-            made.insert(name);
-        }
-        for (const std::string& statement : source.schemaStatements()) {
-            // "CREATE TABLE name(…)"
-            const size_t open = statement.find('(');
-            std::string name = statement.substr(13, open == std::string::npos ? std::string::npos : open - 13);
-            if (!made.count(name))
-                target.execute(statement);
-        }
-    } else {
-        for (const std::string& statement : source.schemaStatements())
+    // The program's own tables with its own statements (declared types and indexes); any other
+    // table of the source with its fields as the source has them.
+    createAllTables(target);
+    std::set<std::string> made;
+    for (const std::string& table : target.tableNames()) {
+        std::string name = table;
+        for (char& c : name)
+            c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        made.insert(name);
+    }
+    for (const std::string& statement : source.schemaStatements()) {
+        // "CREATE TABLE name(…)"
+        const size_t open = statement.find('(');
+        std::string name = statement.substr(13, open == std::string::npos ? std::string::npos : open - 13);
+        for (char& c : name)
+            c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        if (!made.count(name))
             target.execute(statement);
     }
     YearCopyCount count;
@@ -180,6 +179,12 @@ YearCopyCount copyYearInto(Database& source, Database& target)
         count.rows += copyTableRows(source, target, table);
         ++count.tables;
     }
+    // The server plans its statements from what it knows of the tables: told at once, not a
+    // minute later by its own housekeeping.
+    if (target.onServer())
+        for (const std::string& table : target.tableNames())
+            if (isPlainIdentifier(table))
+                target.execute("ANALYZE " + table);
     return count;
 }
 

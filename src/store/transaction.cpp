@@ -29,7 +29,9 @@ Transaction::~Transaction()
         return;
     --m_db.transactionDepth();
     try {
-        if (m_savepoint.empty()) {
+        if (m_savepoint.empty() && m_db.onServer()) {
+            m_db.server()->rollback();
+        } else if (m_savepoint.empty()) {
             m_db.execute("ROLLBACK");
         } else {
             m_db.execute("ROLLBACK TO " + m_savepoint);
@@ -44,12 +46,37 @@ void Transaction::commit()
 {
     if (m_done)
         return;
-    if (m_savepoint.empty())
+    if (m_savepoint.empty() && m_db.onServer())
+        m_db.server()->commit();
+    else if (m_savepoint.empty())
         m_db.execute("COMMIT");
     else
         m_db.execute("RELEASE " + m_savepoint);
     m_done = true;
     --m_db.transactionDepth();
+}
+
+ReadSnapshot::ReadSnapshot(Database& db) : m_db(db)
+{
+    if (m_db.onServer() && m_db.transactionDepth() == 0) {
+        m_db.server()->beginReading();
+        m_serverRead = true;
+        ++m_db.transactionDepth();
+    } else {
+        m_writing.emplace(db);
+    }
+}
+
+ReadSnapshot::~ReadSnapshot()
+{
+    if (!m_serverRead)
+        return;
+    --m_db.transactionDepth();
+    try {
+        m_db.server()->rollback();
+    } catch (const std::exception&) {
+        // Nothing was written.
+    }
 }
 
 void requireTransaction(const Database& db, std::string_view operation)

@@ -23,6 +23,7 @@
 // back after a failure such as a full disk.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -43,6 +44,22 @@ private:
     Database& m_db;
     std::string m_savepoint; // empty for the outermost transaction
     bool m_done = false;
+};
+
+// Reading a whole year as of one moment (a copy, a backup, the year a new one is made from): on a
+// server a read-only snapshot that holds no writer up; on a file the write lock, as a Transaction
+// (the file's other copies wait until the read is done).
+class ReadSnapshot {
+public:
+    explicit ReadSnapshot(Database& db);
+    ~ReadSnapshot();
+    ReadSnapshot(const ReadSnapshot&) = delete;
+    ReadSnapshot& operator=(const ReadSnapshot&) = delete;
+
+private:
+    Database& m_db;
+    bool m_serverRead = false;
+    std::optional<Transaction> m_writing; // on a file, rolled back at the end: nothing is written
 };
 
 // A check-then-insert operation calls this first: outside a transaction its check would not hold
