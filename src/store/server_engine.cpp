@@ -466,7 +466,8 @@ void ServerConnection::raise(PGresult* result) const
     const char* state = result ? PQresultErrorField(result, PG_DIAG_SQLSTATE) : nullptr;
     const char* primary = result ? PQresultErrorField(result, PG_DIAG_MESSAGE_PRIMARY) : nullptr;
     std::string message = trimmedMessage(primary ? primary : PQerrorMessage(m_conn));
-    const std::string_view code = state ? state : (PQstatus(m_conn) == CONNECTION_OK ? "" : "08006");
+    // Copied: the result holding the texts is freed before the error is raised.
+    const std::string code = state ? state : (PQstatus(m_conn) == CONNECTION_OK ? "" : "08006");
     // The store tells a missing table or field by the file engine's words.
     if (code == "42P01") {
         // relation "name" does not exist
@@ -474,9 +475,9 @@ void ServerConnection::raise(PGresult* result) const
         const size_t close = open == std::string::npos ? open : message.find('"', open + 1);
         message = "no such table: "
                   + (close == std::string::npos ? message : message.substr(open + 1, close - open - 1));
-    }
-    else if (code == "42703")
+    } else if (code == "42703") {
         message = "no such column: " + message;
+    }
     PQclear(result);
     throw DatabaseError(message, codeForState(code), m_text, code == "53100" ? ENOSPC : 0);
 }
