@@ -4,6 +4,7 @@
 #include "accountset/year_file.h"
 #include "common/prompt.h"
 #include "common/text.h"
+#include "reports/report_definitions.h"
 #include "session/kszw_env.h"
 #include "store/database.h"
 #include "store/database_error.h"
@@ -92,6 +93,12 @@ void fillNewYear(Database& target, Database& current, int currentYear, int newYe
     header.close();
     for (std::string_view table : kCarriedTables)
         copyTableRows(current, target, table);
+    // The statements' definitions travel too, once the year has them.
+    if (reportTablesExist(current)) {
+        createReportTables(target);
+        copyTableRows(current, target, "KSRPT");
+        copyTableRows(current, target, "KSRPTROW");
+    }
 }
 
 } // namespace

@@ -6,6 +6,7 @@
 #include "common/text.h"
 #include "formview/print_settings.h"
 #include "formview/view_kinds.h"
+#include "reports/report_definitions.h"
 #include "session/kszw_env.h"
 #include "session/login_codes.h"
 #include "store/database.h"
@@ -35,6 +36,7 @@ constexpr std::string_view kCountClasses = "select count(*) from cercls";
 constexpr std::string_view kCountVariables = "select count(*) from ksvar";
 constexpr std::string_view kCountFonts = "select count(*) from ksfont";
 constexpr std::string_view kCountPages = "select count(*) from kspageset";
+constexpr std::string_view kCountReportLines = "SELECT count(*) FROM KSRPTROW";
 constexpr std::string_view kCountCurrentLines = "select count(*) from p0";
 constexpr std::string_view kCountCurrentVouchers = "select count(*) from cerdir";
 constexpr std::string_view kReadUnitName = "SELECT rtrim(NA) FROM SYSTAB";
@@ -94,6 +96,7 @@ std::string_view copyItemCaption(CopyItem item)
     case CopyItem::Templates: return "分录模板";
     case CopyItem::Classes: return "凭证分类";
     case CopyItem::Variables: return "变量表";
+    case CopyItem::Reports: return "财务报表定义";
     case CopyItem::Formats: return "页面格式表";
     }
     return "";
@@ -112,6 +115,7 @@ int CopyAvailability::rows(CopyItem item) const
     case CopyItem::Classes: return classes;
     case CopyItem::Variables: return variables;
     case CopyItem::Formats: return fontRows + pageRows;
+    case CopyItem::Reports: return reportLines;
     }
     return 0;
 }
@@ -136,6 +140,7 @@ CopyAvailability readCopyAvailability(Database& current, Database& source)
     counts.variables = countIfPresent(source, "KSVAR", kCountVariables);
     counts.fontRows = countIfPresent(source, "KSFONT", kCountFonts);
     counts.pageRows = countIfPresent(source, "KSPAGESET", kCountPages);
+    counts.reportLines = reportTablesExist(source) ? countIfPresent(source, "KSRPTROW", kCountReportLines) : 0;
     counts.currentLines = current.queryLong(kCountCurrentLines);
     counts.currentVouchers = current.queryLong(kCountCurrentVouchers);
     return counts;
@@ -384,6 +389,15 @@ public:
         }
     }
 
+    void copyReports()
+    {
+        start(CopyItem::Reports);
+        for (const ReportDefinition& definition : loadReports(m_source)) {
+            saveReport(m_current, definition);
+            ++m_result.reports;
+        }
+    }
+
     CopyResult& result() { return m_result; }
 
 private:
@@ -442,6 +456,8 @@ CopyResult copySetInformation(CKszwEnv& env, const std::string& sourcePath, cons
         run.copyVariables();
     if (effective[CopyItem::Formats])
         run.copyFormats();
+    if (effective[CopyItem::Reports])
+        run.copyReports();
     transaction.commit();
     source.close();
     run.result().outcome = CopyOutcome::Copied;

@@ -1,7 +1,8 @@
 // Copying set-up information from another year file (normally of another account set) into the
 // logged-in one (帐套之间信息拷贝): the chart of accounts (replacing the current one, every subject
 // made ordinary), the entry templates (under the next free number), the voucher classes the current
-// file lacks, the template variable table (replacing the current one) and the print formats.
+// file lacks, the template variable table (replacing the current one), the print formats and the
+// financial statements' definitions (each replacing the current one of its number).
 //
 // The source is chosen and checked first (chooseCopySource): its name completed with the
 // extension, never the logged-in file itself under any spelling, an existing year file that passes
@@ -36,17 +37,17 @@ inline constexpr std::string_view kCopyFinished = "拷贝结束 ！";
 // "文件“" + path + "”不存在，请重新选择！"
 std::string copySourceMissingMessage(std::string_view path);
 
-// The five kinds of information, in the order of the dialog's check boxes and of the copy.
-enum class CopyItem { Chart = 0, Templates = 1, Classes = 2, Variables = 3, Formats = 4 };
-inline constexpr std::array<CopyItem, 5> kCopyItems = {CopyItem::Chart, CopyItem::Templates, CopyItem::Classes,
-                                                       CopyItem::Variables, CopyItem::Formats};
+// The six kinds of information, in the order of the dialog's check boxes and of the copy.
+enum class CopyItem { Chart = 0, Templates = 1, Classes = 2, Variables = 3, Formats = 4, Reports = 5 };
+inline constexpr std::array<CopyItem, 6> kCopyItems = {CopyItem::Chart,     CopyItem::Templates, CopyItem::Classes,
+                                                       CopyItem::Variables, CopyItem::Formats,   CopyItem::Reports};
 
-// The caption of an item's check box: 会计科目, 分录模板, 凭证分类, 变量表, 页面格式表.
+// The caption of an item's check box: 会计科目, 分录模板, 凭证分类, 变量表, 页面格式表, 财务报表定义.
 std::string_view copyItemCaption(CopyItem item);
 
 // The ticked items.
 struct CopySelection {
-    std::array<bool, 5> ticked{};
+    std::array<bool, 6> ticked{};
 
     bool& operator[](CopyItem item) { return ticked[static_cast<size_t>(item)]; }
     bool operator[](CopyItem item) const { return ticked[static_cast<size_t>(item)]; }
@@ -62,6 +63,7 @@ struct CopyAvailability {
     int variables = 0;     // KSVAR of the source
     int fontRows = 0;      // KSFONT of the source
     int pageRows = 0;      // KSPAGESET of the source
+    int reportLines = 0;   // KSRPTROW of the source (a source without the tables has none to copy)
     int currentLines = 0;    // P0 of the current file: a chart in use is never replaced
     int currentVouchers = 0; // CERDIR of the current file: classes are fixed once vouchers exist
 
@@ -131,6 +133,7 @@ struct CopyResult {
     int classes = 0;
     bool variables = false;
     int formatGroups = 0; // (view kind, mode) keys of print formats saved
+    int reports = 0;      // statements whose definitions were replaced
 };
 
 // The view kinds whose print formats are copied: 0 up to the highest view kind of the program.

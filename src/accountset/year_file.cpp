@@ -48,8 +48,11 @@ void writeInitialContent(Database& db, int year)
             int number = 10201 + 100 * run + i;
             db.execute(kInsertRight, {std::string("102"), format("%05d", number).substr(1)});
         }
+    // The financial statements keep settings of their own per statement once the user sets a page
+    // up; until then they print on A4 upright.
     for (const ViewKindInfo& view : kViewKinds)
-        SaveViewSettings(db, viewFlag(view.kind), kDefaultFieldMode, defaultViewSettings());
+        if (view.kind != ViewKind::FinancialReport)
+            SaveViewSettings(db, viewFlag(view.kind), kDefaultFieldMode, defaultViewSettings());
     for (const TemplateVariable& variable : kDefaultVariables)
         db.execute(kInsertVariable, {std::string(variable.name), std::string(variable.expression),
                                      std::string(variable.note), static_cast<std::int64_t>(variable.type)});

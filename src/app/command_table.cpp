@@ -46,6 +46,11 @@ constexpr std::array kCommands = {
     CommandInfo{cmd::kBalanceTable, "余额表", "", "0305", Permission, "帐簿余额表\n余额表"},
     CommandInfo{cmd::kTurnoverTable, "余额及发生额表", "", "0306", Permission, "帐簿余额及发生额表\n余额及发生额表"},
     CommandInfo{cmd::kFuzzyQuery, "帐页模糊查询", "", "0307", Permission, "按条件查询帐页\n帐页模糊查询"},
+    // 财务报表
+    CommandInfo{cmd::kFinancialReport, "财务报表...", "", "0305", Permission, "资产负债表、利润表等财务报表\n财务报表"},
+    // Those who keep the books' settings (0101) change the definitions; those who read the
+    // balance tables (0305) may look at them.
+    CommandInfo{cmd::kReportDefinition, "报表定义...", "", "0101|0305", Permission, "定义财务报表的项目和公式\n报表定义"},
     // 会计科目
     CommandInfo{cmd::kSubjectQuery, "目录查询", "", "0401", Permission, "会计科目目录查询\n目录查询"},
     CommandInfo{cmd::kSubjectPrint, "科目目录打印", "", "0402", Permission, "打印会计科目目录\n科目目录打印"},
@@ -112,6 +117,7 @@ const std::vector<MenuInfo>& mainMenu()
                           cmd::kTemplateVariables, 0, cmd::kImportVouchers}},
         {"会计帐簿(&B)", {cmd::kThreeColumnLedger, cmd::kMultiColumnLedger, cmd::kQuantityLedger,
                           cmd::kCurrencyLedger, 0, cmd::kBalanceTable, cmd::kTurnoverTable, 0, cmd::kFuzzyQuery}},
+        {"财务报表(&R)", {cmd::kFinancialReport, 0, cmd::kReportDefinition}},
         {"会计科目(&K)", {cmd::kSubjectQuery, cmd::kSubjectPrint, cmd::kSubjectSetup, cmd::kOpeningBalances, 0,
                           cmd::kCurrencies, cmd::kExchangeRates}},
         {"帐务管理(&G)", {cmd::kOperators, 0, cmd::kNewYear, cmd::kCarryForward, cmd::kCopySets, 0,
@@ -136,8 +142,17 @@ const std::vector<int>& toolbarButtons()
 bool isCommandEnabled(const CommandInfo& command, std::string_view permissionText, bool childOpen,
                       bool viewEnables)
 {
+    // A permission of "a|b" is held with either code.
     auto permitted = [&] {
-        return !command.permission.empty() && permissionText.find(command.permission) != std::string_view::npos;
+        std::string_view codes = command.permission;
+        while (!codes.empty()) {
+            const size_t bar = codes.find('|');
+            const std::string_view code = codes.substr(0, bar);
+            if (!code.empty() && permissionText.find(code) != std::string_view::npos)
+                return true;
+            codes = bar == std::string_view::npos ? std::string_view() : codes.substr(bar + 1);
+        }
+        return false;
     };
     switch (command.enabling) {
     case Always: return true;

@@ -19,10 +19,11 @@ namespace kszw::cli {
 namespace {
 
 constexpr const char* kCopyFromUsage =
-    "copy-from SOURCE FILE --operator OP [--password P] [--items chart,templates,classes,variables,formats]";
+    "copy-from SOURCE FILE --operator OP [--password P] [--items chart,templates,classes,variables,formats,reports]";
 
 // The words of --items, in the order of kCopyItems.
-constexpr std::array<const char*, 5> kItemWords = {"chart", "templates", "classes", "variables", "formats"};
+constexpr std::array<const char*, 6> kItemWords = {"chart",     "templates", "classes",
+                                                  "variables", "formats",   "reports"};
 
 std::optional<CopyItem> itemOfWord(const std::string& word)
 {
@@ -52,7 +53,7 @@ int runCopyFrom(const Arguments& args)
         while (std::getline(words, word, ',')) {
             const std::optional<CopyItem> item = itemOfWord(word);
             if (!item)
-                return badUsage("--items takes chart, templates, classes, variables and formats, not \"" + word + "\"",
+                return badUsage("--items takes chart, templates, classes, variables, formats and reports, not \"" + word + "\"",
                                 kCopyFromUsage);
             asked[*item] = true;
         }

@@ -17,6 +17,9 @@
 #include "session/rights.h"
 #include "session/user_settings.h"
 #include "store/accounting_calendar.h"
+#include "formula/format_number.h"
+#include "ledger/ledger_conventions.h"
+#include "templates/template_generation.h"
 #include "templates/voucher_templates.h"
 #include "voucher/month_close.h"
 #include "voucher/voucher_import.h"
@@ -334,7 +337,8 @@ std::string demoVouchers(int year, const CivilDate& today)
 
 // Two templates a bookkeeper keeps for every month end. 计提折旧: the month's depreciation at
 // 0.66% of the fixed assets held at the end of the month before, shared between the workshop and
-// the office. 结转费用: the expense balances at the end of the voucher's month carried to 本年利润.
+// the office. 结转损益: the balances of revenue and expenses at the end of the voucher's month carried
+// to 本年利润, so that the month's profit lies in the owners' equity and the balance sheet balances.
 struct DemoTemplate {
     const char* name;
     std::vector<TemplateLine> lines;
@@ -347,14 +351,16 @@ const std::vector<DemoTemplate>& demoTemplates()
          {{1, "计提折旧", "5101", 1, "ye(\"1601\",#y-1)*0.005"},
           {2, "计提折旧", "6602-4", 1, "ye(\"1601\",#y-1)*0.0016"},
           {3, "计提折旧", "1602", -1, "ye(\"1601\",#y-1)*0.0066"}}},
-        {"结转费用",
-         {{1, "结转本月费用", "4103", 1, "ye(\"6401\",#y)+ye(\"6602\",#y)+ye(\"6603\",#y)"},
-          {2, "结转主营业务成本", "6401", -1, "ye(\"6401\",#y)"},
-          {3, "结转办公费", "6602-1", -1, "ye(\"6602-1\",#y)"},
-          {4, "结转差旅费", "6602-2", -1, "ye(\"6602-2\",#y)"},
-          {5, "结转工资", "6602-3", -1, "ye(\"6602-3\",#y)"},
-          {6, "结转折旧费", "6602-4", -1, "ye(\"6602-4\",#y)"},
-          {7, "结转财务费用", "6603", -1, "ye(\"6603\",#y)"}}},
+        {"结转损益",
+         {{1, "结转主营业务收入", "6001", 1, "-ye(\"6001\",#y)"},
+          {2, "结转本月收入", "4103", -1, "-ye(\"6001\",#y)"},
+          {3, "结转本月费用", "4103", 1, "ye(\"6401\",#y)+ye(\"6602\",#y)+ye(\"6603\",#y)"},
+          {4, "结转主营业务成本", "6401", -1, "ye(\"6401\",#y)"},
+          {5, "结转办公费", "6602-1", -1, "ye(\"6602-1\",#y)"},
+          {6, "结转差旅费", "6602-2", -1, "ye(\"6602-2\",#y)"},
+          {7, "结转工资", "6602-3", -1, "ye(\"6602-3\",#y)"},
+          {8, "结转折旧费", "6602-4", -1, "ye(\"6602-4\",#y)"},
+          {9, "结转财务费用", "6603", -1, "ye(\"6603\",#y)"}}},
     };
     return templates;
 }
@@ -403,14 +409,48 @@ bool bookkeeping(const std::string& file, const Clock& clock, Prompt& prompt)
     return demoTemplatesStored(keeper.db());
 }
 
+constexpr int kProfitTransferTemplate = 2;
+
+// The month's profit transfer, made by the bookkeeper from the template 结转损益 and dated the
+// month's last day, as a bookkeeper makes it once the month's vouchers are posted.
+bool profitTransfer(CKszwEnv& keeper, const Clock& clock, int month)
+{
+    const AccountingCalendar calendar = yearCalendar(keeper.db());
+    TemplateRun run(keeper.db(), calendar, std::filesystem::path(keeper.filePath()).filename().string(),
+                    calendar.period(month).last);
+    if (std::optional<std::string> refusal = run.start(kProfitTransferTemplate))
+        return fail("结转损益", *refusal);
+    run.runAll();
+    for (const GeneratedLine& line : run.results())
+        if (line.failed)
+            return fail("结转损益", line.error);
+    const std::vector<GeneratedLine> kept = run.keptLines();
+    if (kept.empty())
+        return true;
+    std::string csv = "date,number,attachments,summary,subject,debit,credit,quantity\n";
+    for (const GeneratedLine& line : kept) {
+        const std::string amount = RemoveGroupCommas(FormatNumber(line.amount, 0, 2, 2));
+        csv += calendar.period(month).last + ",,0," + line.line.summary + "," + line.line.subject + ","
+               + (line.line.direction == 1 ? amount + "," : "," + amount) + ",\n";
+    }
+    const VoucherImportResult stored = importVouchers(keeper, clock, csv);
+    if (!stored.ok)
+        return fail("结转损益", stored.refusals.empty() ? std::string() : stored.refusals.front().text());
+    return true;
+}
+
 // The reviewer's part. 103 reviews every voucher up to the month before the last month with
 // vouchers and the first half of the last month's, and closes every month before the last two.
 // So the review selection has work left, reviews of an open month can still be taken back, and the
-// books hold closed months.
-bool posting(const std::string& file, Prompt& prompt)
+// books hold closed months. Before a month is closed, the bookkeeper carries its profit to 本年利润
+// and 103 reviews that voucher too.
+bool posting(const std::string& file, const Clock& clock, Prompt& prompt)
 {
     CKszwEnv reviewer;
     if (!logIn(reviewer, file, "103", prompt))
+        return false;
+    CKszwEnv keeper;
+    if (!logIn(keeper, file, "102", prompt))
         return false;
     int lastMonth = 0;
     for (int month = 1; month <= 12; ++month) {
@@ -427,6 +467,15 @@ bool posting(const std::string& file, Prompt& prompt)
         const int reviewed = reviewBatch(reviewer.db(), keys, reviewer.operatorCode(), prompt);
         if (reviewed != static_cast<int>(keys.size()))
             return fail("复核登帐", format("%02d月有凭证未能复核", month));
+        if (month > lastMonth - 2)
+            continue;
+        if (!profitTransfer(keeper, clock, month))
+            return false;
+        std::vector<VoucherKey> transfer;
+        for (const SelectionEntry& entry : reviewEntries(reviewer.db(), reviewer.operatorCode(), monthCode(month)))
+            transfer.push_back(entry.key);
+        if (reviewBatch(reviewer.db(), transfer, reviewer.operatorCode(), prompt) != static_cast<int>(transfer.size()))
+            return fail("复核登帐", format("%02d月的结转损益凭证未能复核", month));
     }
     // The close asks before it closes: the demo answers Yes without printing the questions.
     class AnswerYes : public CliPrompt {
@@ -475,7 +524,7 @@ int runDemo(const Arguments& args)
     }
     CliPrompt prompt;
     if (!administration(created.filePath, prompt) || !bookkeeping(created.filePath, clock, prompt)
-        || !posting(created.filePath, prompt))
+        || !posting(created.filePath, clock, prompt))
         return 1;
     std::printf("%s\n", created.filePath.c_str());
     return 0;

@@ -15,6 +15,7 @@ struct BalanceConditions;
 struct TurnoverConditions;
 struct SearchConditions;
 enum class QuantityKind;
+struct ReportDefinition;
 } // namespace kszw
 
 namespace kszw::cli {
@@ -44,6 +45,10 @@ bool writeMultiColumnPdf(CKszwEnv& env, const LedgerSpan& span, bool detail, con
 bool writeQuantityPdf(CKszwEnv& env, const LedgerSpan& span, QuantityKind kind, const std::string& path,
                       Prompt& prompt);
 bool writeSearchPdf(CKszwEnv& env, const SearchConditions& conditions, const std::string& path, Prompt& prompt);
+// A financial statement of an accounting month as the report view prints it (A4 portrait unless
+// the file's print settings of the view say otherwise).
+bool writeReportPdf(CKszwEnv& env, const ReportDefinition& definition, int month, const std::string& path,
+                    Prompt& prompt);
 // The body rows a printed page of the three-column ledger holds with the file's print settings.
 int ledgerRowsPerPrintedPage(CKszwEnv& env, Prompt& prompt);
 

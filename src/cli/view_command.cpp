@@ -37,7 +37,7 @@ constexpr const char* kViewUsage =
     "[--month M] [--parent K] [--numbers N1,N2…|--classes C1,C2…] [--range all|reviewed|unreviewed] "
     "[--from M|YYYYMMDD] [--to M|YYYYMMDD] [--mode auto|detail|summary] [--print-rows] [--rows-per-page N] "
     "[--levels next|all] [--amount A [--amount2 B]] [--side debit|credit] [--text T] [--order date|subject] "
-    "[--format tsv|csv|pdf|xlsx] [--out PATH]";
+    "[--name REPORT] [--format tsv|csv|pdf|xlsx] [--out PATH]";
 
 
 // The root the chart is listed from, after the checks of the scope dialog; nothing when refused.
@@ -258,6 +258,8 @@ const std::vector<ViewKindEntry>& viewKinds()
         std::vector<ViewKindEntry> joined = kinds;
         for (const ViewKindEntry& entry : ledgerViewKinds())
             joined.push_back(entry);
+        for (const ViewKindEntry& entry : reportViewKinds())
+            joined.push_back(entry);
         return joined;
     }();
     return all;
@@ -338,7 +340,7 @@ int runView(const Arguments& args)
         parseArguments(args,
                        {"--operator", "--password", "--subject", "--date", "--number", "--month", "--parent", "--numbers",
                         "--classes", "--range", "--from", "--to", "--mode", "--rows-per-page", "--levels", "--amount",
-                        "--amount2", "--side", "--text", "--order", "--format", "--out"},
+                        "--amount2", "--side", "--text", "--order", "--name", "--format", "--out"},
                        {"--print-rows"});
     if (!parsed.ok)
         return badUsage(parsed.error, kViewUsage);
@@ -373,8 +375,9 @@ int runView(const Arguments& args)
     std::optional<ViewOutput> output = kind->build(*env, parsed, prompt);
     if (!output)
         return 1;
+    const int status = output->failed ? 1 : 0;
     if (xlsx)
-        return writeExportXlsx(exportTableOf(*output), *out, prompt) ? 0 : 1;
+        return writeExportXlsx(exportTableOf(*output), *out, prompt) ? status : 1;
     const std::string text = render(*output, formatName == "csv");
     if (out) {
         std::ofstream file(*out, std::ios::binary);
@@ -383,10 +386,10 @@ int runView(const Arguments& args)
             std::fprintf(stderr, "无法写入文件“%s”！\n", out->c_str());
             return 1;
         }
-        return 0;
+        return status;
     }
     std::fwrite(text.data(), 1, text.size(), stdout);
-    return 0;
+    return status;
 }
 
 } // namespace kszw::cli

@@ -23,6 +23,8 @@ struct ViewOutput {
     // the last heads are the view's foot lines, which go under the table there.
     int headerRows = 1;
     int footHeads = 0;
+    // Written, but with cells that could not be worked out (told on stderr): the command fails.
+    bool failed = false;
 };
 
 struct ViewKindEntry {
@@ -35,5 +37,7 @@ struct ViewKindEntry {
 
 // ledger, balance, turnover.
 const std::vector<ViewKindEntry>& ledgerViewKinds();
+// report (the financial statements).
+const std::vector<ViewKindEntry>& reportViewKinds();
 
 } // namespace kszw::cli

@@ -57,6 +57,9 @@ inline constexpr int kImportVouchers = 32904;
 // A copy of the open year file or of the whole account set, and taking one back.
 inline constexpr int kBackup = 40035;
 inline constexpr int kRestore = 40036;
+// The financial statements and their definitions.
+inline constexpr int kFinancialReport = 40037;
+inline constexpr int kReportDefinition = 40038;
 // Framework commands.
 inline constexpr int kFileNew = 57600;
 inline constexpr int kFileOpen = 57601;

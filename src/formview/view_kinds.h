@@ -18,6 +18,7 @@ enum class ViewKind {
     TurnoverTable = 8,     // CKszwzb6
     FuzzyQuery = 9,        // CKszwzb7
     ChartPrint = 10,       // CKszwSubjectPrint
+    FinancialReport = 11,  // CKszwReportView (balance sheet, income statement)
 };
 
 struct ViewKindInfo {
@@ -26,7 +27,7 @@ struct ViewKindInfo {
     std::string_view name;
 };
 
-inline constexpr std::array<ViewKindInfo, 10> kViewKinds = {{
+inline constexpr std::array<ViewKindInfo, 11> kViewKinds = {{
     {ViewKind::VoucherEntry, "CKszwpz", "记帐凭证制作"},
     {ViewKind::VoucherQuery, "CKszwpz1", "记帐凭证查询"},
     {ViewKind::VoucherSummary, "CKszwpz2", "记帐凭证汇总"},
@@ -37,6 +38,7 @@ inline constexpr std::array<ViewKindInfo, 10> kViewKinds = {{
     {ViewKind::TurnoverTable, "CKszwzb6", "余额及发生额表"},
     {ViewKind::FuzzyQuery, "CKszwzb7", "帐页模糊查询"},
     {ViewKind::ChartPrint, "CKszwSubjectPrint", "科目目录打印"},
+    {ViewKind::FinancialReport, "CKszwReportView", "财务报表"},
 }};
 
 constexpr int viewFlag(ViewKind kind)

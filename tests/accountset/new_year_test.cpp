@@ -4,6 +4,7 @@
 #include "accountset/new_year.h"
 #include "accountset/year_file.h"
 #include "common/prompt.h"
+#include "reports/report_definitions.h"
 #include "session/kszw_env.h"
 #include "store/database.h"
 #include "store/ks_dbset.h"
@@ -165,6 +166,25 @@ TEST_F(NewYear, ACurrentFileWithoutSomeCarriedTablesStillGivesAWholeNewYear)
     EXPECT_EQ(fresh.queryLong("SELECT count(*) FROM SYSCSTAB"), 0);
     EXPECT_EQ(fresh.queryLong("SELECT count(*) FROM FIELDWIDTH"), 0);
     EXPECT_EQ(tableRows(fresh, "KSVAR"), tableRows(env.db(), "KSVAR"));
+}
+
+TEST_F(NewYear, TheStatementsDefinitionsTravelOnceTheYearHasThem)
+{
+    ASSERT_EQ(create("2027").outcome, NewYearOutcome::Created);
+    {
+        Database first = Database::open(folder + "/2027.ksk");
+        EXPECT_FALSE(reportTablesExist(first)); // a year without definitions of its own passes none on
+    }
+
+    ReportDefinition sheet = loadReports(env.db()).front();
+    sheet.lines[1].item = "现金及银行存款";
+    sheet.lines[1].formulas = {"ye(\"101\",yf())", "ye(\"101\",0)"};
+    saveReport(env.db(), sheet);
+    ASSERT_EQ(create("2028").outcome, NewYearOutcome::Created);
+    Database fresh = Database::open(folder + "/2028.ksk");
+    ASSERT_TRUE(reportTablesExist(fresh));
+    EXPECT_EQ(loadReports(fresh), loadReports(env.db()));
+    EXPECT_EQ(loadReports(fresh).front().lines[1].item, "现金及银行存款");
 }
 
 TEST_F(NewYear, TheNewFileLogsInForEveryOperatorWithTheirPasswords)

@@ -7,6 +7,7 @@
 #include "chart/subjects.h"
 #include "common/prompt.h"
 #include "formview/print_settings.h"
+#include "reports/report_definitions.h"
 #include "session/kszw_env.h"
 #include "store/database.h"
 #include "store/database_error.h"
@@ -204,8 +205,9 @@ TEST_F(SetCopy, AvailabilityCountsTheSourceAndWhatTheCurrentFileBlocks)
     EXPECT_EQ(counts.pageRows, 10);
     EXPECT_EQ(counts.currentLines, 0);
     EXPECT_EQ(counts.currentVouchers, 0);
+    // The statements' definitions are offered once the source has stored its own.
     for (CopyItem item : kCopyItems)
-        EXPECT_TRUE(counts.available(item)) << copyItemCaption(item);
+        EXPECT_EQ(counts.available(item), item != CopyItem::Reports) << copyItemCaption(item);
 
     // An opening balance blocks the chart; a voucher blocks the classes as well.
     struct Case {
@@ -351,6 +353,28 @@ TEST_F(SetCopy, TheVariableTableReplacesTheCurrentOne)
     EXPECT_EQ(steps[0].total, 0);
 }
 
+TEST_F(SetCopy, StatementDefinitionsReplaceThoseOfTheSameNumber)
+{
+    std::optional<CopySource> chosen = choose(source);
+    ASSERT_TRUE(chosen);
+    EXPECT_EQ(chosen->availability.unavailableReason(CopyItem::Reports), "对方帐套没有财务报表定义！");
+    {
+        Database db = Database::open(source);
+        ReportDefinition income = loadReports(db).back();
+        income.lines.front().item = "营业总收入";
+        saveReport(db, income);
+    }
+    chosen = choose(source);
+    ASSERT_TRUE(chosen);
+    EXPECT_EQ(chosen->availability.rows(CopyItem::Reports), 58 + 13);
+    const CopyResult result = copy(only({CopyItem::Reports}));
+    ASSERT_EQ(result.outcome, CopyOutcome::Copied) << prompt.last();
+    EXPECT_EQ(result.reports, 2);
+    Database db = Database::openReadOnly(source);
+    EXPECT_EQ(loadReports(env.db()), loadReports(db));
+    EXPECT_EQ(loadReports(env.db()).back().lines.front().item, "营业总收入");
+}
+
 TEST_F(SetCopy, PrintFormatsOfEveryViewKindAndModeAreCopied)
 {
     ViewSettings ledger = defaultViewSettings();
@@ -378,9 +402,9 @@ TEST_F(SetCopy, PrintFormatsOfEveryViewKindAndModeAreCopied)
     const CopyResult result = copy(only({CopyItem::Formats}));
     ASSERT_EQ(result.outcome, CopyOutcome::Copied) << prompt.last();
     EXPECT_EQ(result.formatGroups, 12); // kinds 1 … 10, 0 and the second mode of kind 4
-    EXPECT_EQ(lastFormatGroup(), 10);
+    EXPECT_EQ(lastFormatGroup(), 11);
     Database db = Database::openReadOnly(source);
-    for (int flag = 0; flag <= 10; ++flag)
+    for (int flag = 0; flag <= 11; ++flag)
         EXPECT_EQ(LoadViewSettings(env.db(), flag, "0"), LoadViewSettings(db, flag, "0")) << flag;
     EXPECT_EQ(LoadViewSettings(env.db(), 4, "1002-1"), ledger);
     EXPECT_EQ(LoadViewSettings(env.db(), 10, "0"), chartPrint);

@@ -253,7 +253,8 @@ void CSetCopyDlg::showProgress(const CopyProgress& progress)
     m_percent->setText(qtText(copyProgressText(progress.current, progress.total)));
     m_status->setText(qtText(copyStatusText(progress.item)));
     // The bar counts subjects, template lines and classes; the tables copied whole come after.
-    m_progressArea->setVisible(progress.item != CopyItem::Variables && progress.item != CopyItem::Formats);
+    m_progressArea->setVisible(progress.item != CopyItem::Variables && progress.item != CopyItem::Formats
+                                && progress.item != CopyItem::Reports);
     // The copy runs on this thread: paint now rather than when it is over.
     m_progressArea->repaint();
     m_status->repaint();

@@ -97,7 +97,7 @@ private:
     bool m_copying = false;
     QLineEdit* m_unit;
     QLineEdit* m_file;
-    std::array<QCheckBox*, 5> m_items{};
+    std::array<QCheckBox*, kCopyItems.size()> m_items{};
     QLabel* m_status;
     QWidget* m_progressArea;
     CopyProgressBar* m_bar;

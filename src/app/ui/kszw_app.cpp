@@ -39,6 +39,10 @@
 #include "ledger/ui/three_column_view.h"
 #include "ledger/ui/turnover_condition_dialog.h"
 #include "ledger/ui/turnover_view.h"
+#include "ledger/ledger_conventions.h"
+#include "reports/ui/report_condition_dialog.h"
+#include "reports/ui/report_definition_dialog.h"
+#include "reports/ui/report_view.h"
 #include "session/ui/login_dialog.h"
 #include "session/ui/operator_dialog.h"
 #include "session/ui/password_dialog.h"
@@ -61,8 +65,13 @@
 
 #include <QApplication>
 #include <QFileInfo>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QTimer>
 #include <QGuiApplication>
 #include <QScreen>
+
+#include <filesystem>
 
 namespace kszw {
 
@@ -77,6 +86,33 @@ QString commandName(int id)
     text.remove(QLatin1Char('&'));
     int bracket = text.indexOf(QLatin1Char('('));
     return bracket > 0 ? text.left(bracket) : text;
+}
+
+// 财务报表...: the statement and month first, then a new statement window; Cancel opens nothing.
+void openFinancialReport(CKszwAppBase& app)
+{
+    const AccountingCalendar calendar = yearCalendar(app.env().db());
+    CReportConditionDlg dialog(app.env().db(), app.prompt(), app.clock(), calendar, 0, 0, app.mainFrame());
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    if (auto* view = qobject_cast<CKszwReportView*>(app.openView(ViewKind::FinancialReport)))
+        view->setConditions(dialog.reportNumber(), dialog.month());
+}
+
+// 报表定义...: the definitions, changed only by an operator who keeps the books' settings (0101).
+// Statements shown in open windows are calculated again from what was confirmed.
+void editReportDefinitions(CKszwAppBase& app)
+{
+    CKszwEnv& env = app.env();
+    const AccountingCalendar calendar = yearCalendar(env.db());
+    CReportDefinitionDlg dialog(env.db(), app.prompt(), calendar,
+                                std::filesystem::path(env.filePath()).filename().string(), env.hasPermission("0101"),
+                                app.mainFrame());
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    for (QMdiSubWindow* child : app.mainFrame()->mdiArea()->subWindowList())
+        if (auto* view = qobject_cast<CKszwReportView*>(child->widget()))
+            view->recalculate();
 }
 
 } // namespace
@@ -250,6 +286,18 @@ QWidget* CKszwAppBase::createView(ViewKind kind, CommandTarget*& target)
         target = view;
         return view;
     }
+    if (kind == ViewKind::FinancialReport) {
+        auto* view = new CKszwReportView(m_env, m_clock);
+        // A new window of a statement window shows the same statement and month.
+        if (CChildFrame* child = m_frame->activeChild())
+            if (auto* shown = qobject_cast<CKszwReportView*>(child->widget()); shown && shown->isCalculated()) {
+                const int number = shown->reportNumber();
+                const int month = shown->month();
+                QTimer::singleShot(0, view, [view, number, month] { view->setConditions(number, month); });
+            }
+        target = view;
+        return view;
+    }
     auto* view = new PlaceholderView(kind);
     target = view;
     return view;
@@ -383,6 +431,11 @@ bool CKszwAppBooks::onCommand(int id)
     case cmd::kTurnoverTable: openTurnoverTable(); return true;
     case cmd::kThreeColumnLedger: openThreeColumnLedger(); return true;
     case cmd::kFuzzyQuery: openLedgerSearch(); return true;
+    case cmd::kFinancialReport:
+        if (yearHasAccounts())
+            openFinancialReport(*this);
+        return true;
+    case cmd::kReportDefinition: editReportDefinitions(*this); return true;
     case cmd::kSubjectPrint: openView(ViewKind::ChartPrint); return true;
     case cmd::kSubjectQuery:
         CSubjectQueryDlg::browseSubjects(env().db(), prompt(), mainFrame());

@@ -21,6 +21,7 @@
 #include "ledger/ui/period_dialog.h"
 #include "ledger/ui/three_column_view.h"
 #include "ledger/ui/turnover_condition_dialog.h"
+#include "reports/ui/report_condition_dialog.h"
 #include "session/kszw_env.h"
 #include "session/ui/login_dialog.h"
 #include "session/ui/operator_dialog.h"
@@ -476,6 +477,18 @@ void runThreeColumnLedger(Shot& shot)
     settle(200);
 }
 
+// A statement chosen by its name, for the month the dialog offers (the last closed month, else
+// today's).
+ModalStep statementStep(const QString& name)
+{
+    return expect<CReportConditionDlg>(false, [name](CReportConditionDlg& dialog) {
+        const int index = dialog.reportCombo()->findText(name);
+        if (index >= 0)
+            dialog.reportCombo()->setCurrentIndex(index);
+        dialog.confirm();
+    });
+}
+
 // The month of the review or query lists with the most recent vouchers, all of them chosen.
 void chooseLastMonth(QComboBox* months, QListWidget* list)
 {
@@ -563,6 +576,10 @@ const std::vector<ViewScript>& viewScripts()
          {expect<CBalanceConditionDlg>(false, [](CBalanceConditionDlg& dialog) { dialog.confirm(); })}},
         {"turnover-table", "102", [](Shot& shot) { shot.command(cmd::kTurnoverTable); },
          {expect<CTurnoverConditionDlg>(false, [](CTurnoverConditionDlg& dialog) { dialog.confirm(); })}},
+        {"balance-sheet", "102", [](Shot& shot) { shot.command(cmd::kFinancialReport); },
+         {statementStep(QStringLiteral("资产负债表"))}},
+        {"income-statement", "102", [](Shot& shot) { shot.command(cmd::kFinancialReport); },
+         {statementStep(QStringLiteral("利润表"))}},
         {"print-preview", "102",
          [](Shot& shot) {
              runThreeColumnLedger(shot);

@@ -11,6 +11,7 @@
 #include "ledger/ui/search_view.h"
 #include "ledger/ui/three_column_view.h"
 #include "ledger/ui/turnover_view.h"
+#include "reports/ui/report_view.h"
 #include "voucher/ui/voucher_display_view.h"
 #include "voucher/ui/voucher_summary_view.h"
 #include "common/clock.h"
@@ -251,6 +252,21 @@ bool writeSearchPdf(CKszwEnv& env, const SearchConditions& conditions, const std
     CKszwzb7 view(env, clock);
     view.setPrompt(prompt);
     if (!view.setConditions(conditions))
+        return false;
+    return printToFile(view, file, path, prompt);
+}
+
+bool writeReportPdf(CKszwEnv& env, const ReportDefinition& definition, int month, const std::string& path,
+                    Prompt& prompt)
+{
+    const std::unique_ptr<QApplication> application = offscreenApplication();
+    const QString file = QString::fromStdString(path);
+    if (!canWriteAt(file, path, prompt))
+        return false;
+    SystemClock clock;
+    CKszwReportView view(env, clock);
+    view.setPrompt(prompt);
+    if (!view.setReport(definition, month))
         return false;
     return printToFile(view, file, path, prompt);
 }

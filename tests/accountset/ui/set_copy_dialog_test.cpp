@@ -112,9 +112,9 @@ private slots:
         QStringList captions;
         for (CopyItem item : kCopyItems)
             captions << dialog.itemBox(item)->text();
-        QCOMPARE(captions, (QStringList{"会计科目", "分录模板", "凭证分类", "变量表", "页面格式表"}));
-        QCOMPARE(enabledBoxes(dialog), (QList<bool>{false, false, false, false, false}));
-        QCOMPARE(checkedBoxes(dialog), (QList<bool>{false, false, false, false, false}));
+        QCOMPARE(captions, (QStringList{"会计科目", "分录模板", "凭证分类", "变量表", "页面格式表", "财务报表定义"}));
+        QCOMPARE(enabledBoxes(dialog), (QList<bool>{false, false, false, false, false, false}));
+        QCOMPARE(checkedBoxes(dialog), (QList<bool>{false, false, false, false, false, false}));
         QCOMPARE(dialog.statusLabel()->text(), QStringLiteral("请单击“选帐套”选择对方帐套及年度"));
         QVERIFY(!dialog.okButton()->isEnabled());
         QVERIFY(!dialog.progressArea()->isVisible());
@@ -147,7 +147,7 @@ private slots:
         QCOMPARE(chooser.starts, QStringList{m_books + QStringLiteral("|2026")});
         QCOMPARE(dialog.unitField()->text(), QStringLiteral("乙公司"));
         QCOMPARE(dialog.fileField()->text(), m_source);
-        QCOMPARE(enabledBoxes(dialog), (QList<bool>{false, false, true, true, true}));
+        QCOMPARE(enabledBoxes(dialog), (QList<bool>{false, false, true, true, true, false}));
         QCOMPARE(dialog.itemBox(CopyItem::Chart)->toolTip(), QStringLiteral("本帐套已有期初余额或凭证分录，不能拷贝会计科目！"));
         QVERIFY(!dialog.okButton()->isEnabled());
         QVERIFY(prompt.entries().empty());
@@ -170,13 +170,13 @@ private slots:
         CSetCopyDlg dialog(m_env, prompt);
         dialog.setSourceChooser(chooser.function());
         dialog.chooseSource();
-        QCOMPARE(enabledBoxes(dialog), (QList<bool>{true, false, true, true, true}));
+        QCOMPARE(enabledBoxes(dialog), (QList<bool>{true, false, true, true, true, false}));
         dialog.itemBox(CopyItem::Chart)->click();
         dialog.itemBox(CopyItem::Formats)->click();
         dialog.chooseSource();
         QCOMPARE(dialog.unitField()->text(), QStringLiteral("丙公司"));
-        QCOMPARE(checkedBoxes(dialog), (QList<bool>{false, false, false, false, false}));
-        QCOMPARE(enabledBoxes(dialog), (QList<bool>{true, true, true, true, true}));
+        QCOMPARE(checkedBoxes(dialog), (QList<bool>{false, false, false, false, false, false}));
+        QCOMPARE(enabledBoxes(dialog), (QList<bool>{true, true, true, true, true, false}));
         QVERIFY(!dialog.okButton()->isEnabled());
         // Giving up in the chooser keeps the source and the ticks.
         dialog.itemBox(CopyItem::Templates)->click();
@@ -326,7 +326,7 @@ private slots:
         dialog.okButton()->click();
         QCOMPARE(prompt.texts(), (std::vector<std::string>{offer(), "本年度已有记帐凭证，不能拷贝凭证分类！"}));
         QVERIFY(dialog.isVisible());
-        QCOMPARE(enabledBoxes(dialog), (QList<bool>{true, false, false, true, true}));
+        QCOMPARE(enabledBoxes(dialog), (QList<bool>{true, false, false, true, true, false}));
         QVERIFY(!dialog.okButton()->isEnabled());
 
         // The source's rows gone meanwhile: nothing to copy.

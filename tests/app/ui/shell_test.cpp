@@ -640,7 +640,7 @@ private slots:
         QStringList menus;
         for (QAction* menu : frame->menuBar()->actions())
             menus << menu->text();
-        QCOMPARE(menus, (QStringList{"通用服务(&F)", "记帐凭证(&E)", "会计帐簿(&B)", "会计科目(&K)", "帐务管理(&G)",
+        QCOMPARE(menus, (QStringList{"通用服务(&F)", "记帐凭证(&E)", "会计帐簿(&B)", "财务报表(&R)", "会计科目(&K)", "帐务管理(&G)",
                                      "查看", "窗口", "帮助(&H)"}));
     }
 };

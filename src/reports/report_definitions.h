@@ -1,0 +1,93 @@
+// The definitions of the financial statements a year file prints from its books: each statement
+// has a number, a name, the form code printed at its top right, two amount columns and its lines
+// in printed order. A line has its item text, the line number it shows (行次, empty for a heading),
+// one formula per amount column, and marks for bold print and indent.
+//
+// A statement with two halves (the balance sheet) prints its lines of half 0 on the left and those
+// of half 1 on the right, side by side; the line numbers run on across both halves.
+//
+// Formulas use the evaluator of the voucher templates with its data functions (ye, jf, df, sl …),
+// plus the report's own: yf() is the statement's accounting month, r(N) the value of the line
+// numbered N in the same column. An empty formula gives an empty cell (zero where r() reads it).
+//
+// The definitions live in the year file's tables KSRPT and KSRPTROW, made on first use with the
+// two statements the program ships: 资产负债表 and 利润表 of a small enterprise, their formulas
+// written against the year's chart (a line names only those subjects of its group that the chart
+// has, so a chart without 短期投资 gets an empty line rather than an error). A file without the
+// tables reads the shipped statements without writing anything.
+#pragma once
+
+#include <array>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace kszw {
+
+class Database;
+
+inline constexpr int kBalanceSheetNumber = 1;
+inline constexpr int kIncomeStatementNumber = 2;
+inline constexpr std::string_view kBalanceSheetName = "资产负债表";
+inline constexpr std::string_view kIncomeStatementName = "利润表";
+
+// The longest item text and formula a line keeps (characters).
+inline constexpr int kMaxItemLength = 40;
+inline constexpr int kMaxFormulaLength = 250;
+inline constexpr int kMaxLineNumber = 999;
+
+struct ReportLine {
+    int half = 0;           // 0 the left (or only) half, 1 the right half
+    std::string item;       // 项目, without the indent
+    std::string lineNumber; // 行次 as shown, digits; empty for a heading
+    std::array<std::string, 2> formulas;
+    bool bold = false;
+    int indent = 0; // in full-width blanks before the item
+    friend bool operator==(const ReportLine&, const ReportLine&) = default;
+};
+
+struct ReportDefinition {
+    int number = 0;
+    std::string name;
+    std::string formCode;               // "会小企01表"
+    std::array<std::string, 2> columns; // "期末余额", "年初余额"
+    bool twoHalves = false;
+    std::vector<ReportLine> lines; // printed order; on two halves the left half's lines first
+    friend bool operator==(const ReportDefinition&, const ReportDefinition&) = default;
+};
+
+// The two statements as shipped, their formulas written against the chart of the year file.
+std::vector<ReportDefinition> shippedReports(Database& db);
+
+// Whether the year file has the definition tables.
+bool reportTablesExist(Database& db);
+// Makes the two tables when the file lacks them (inside the caller's transaction).
+void createReportTables(Database& db);
+// First use: when the file lacks the tables, makes them and stores the shipped statements, as one
+// transaction. Nothing when the tables are there.
+void ensureReportTables(Database& db);
+
+// The statements in number order: those stored, or the shipped ones of a file without the tables.
+std::vector<ReportDefinition> loadReports(Database& db);
+// One statement by its name (blanks around it ignored); nothing when there is none of that name.
+std::optional<ReportDefinition> findReport(Database& db, std::string_view name);
+
+// Why a definition cannot be stored, or nothing: an empty name, an item text or a formula too long,
+// a line number that is not a number from 1 to 999 or is used twice, a line without an item.
+// Formulas are checked by checkReportFormulas.
+std::optional<std::string> checkReportShape(const ReportDefinition& definition);
+
+// Stores a statement in place of the stored one of its number (or as a new one), as one
+// transaction; the tables are made first when the file lacks them.
+void saveReport(Database& db, const ReportDefinition& definition);
+// Stores several statements so, all of them or (on an error) none.
+void saveReports(Database& db, const std::vector<ReportDefinition>& definitions);
+// The shipped statement of that number written against the present chart and stored in place of
+// the stored one; returns it. Raises nothing for an unknown number: returns nothing.
+std::optional<ReportDefinition> restoreShippedReport(Database& db, int number);
+
+// The item as printed: the indent in full-width blanks, then the text.
+std::string indentedItem(const ReportLine& line);
+
+} // namespace kszw
