@@ -56,7 +56,7 @@ shot() {
 echo "Pictures of the year 2026 ($year_file):"
 for view in login main-window new-set operators subject-setup opening-balances voucher-entry \
     voucher-review-select voucher-review voucher-query three-column-conditions three-column-ledger \
-    balance-table turnover-table print-preview month-close new-year backup help; do
+    balance-table turnover-table balance-sheet income-statement print-preview month-close new-year backup help; do
     shot "$view" "$year_file"
 done
 

@@ -38,7 +38,8 @@ std::optional<ReportChoice> chosenReport(CKszwEnv& env, const ParsedArguments& p
         std::string names;
         for (const ReportDefinition& report : loadReports(env.db()))
             names += (names.empty() ? "" : "、") + report.name;
-        prompt.warn("没有名为“" + name + "”的报表（本年度的报表：" + names + "）！");
+        prompt.warn(name.empty() ? "--name 应为报表名称（本年度的报表：" + names + "）！"
+                                 : "没有名为“" + name + "”的报表（本年度的报表：" + names + "）！");
         return std::nullopt;
     }
     return ReportChoice{std::move(*definition), month};
@@ -73,10 +74,13 @@ std::optional<ViewOutput> reportView(CKszwEnv& env, const ParsedArguments& parse
     output.rows.push_back(table.headers);
     for (const std::vector<std::string>& row : table.rows)
         output.rows.push_back(row);
-    if (result.check.applies) {
+    if (result.check.applies)
         output.heads.push_back(result.check.text);
-        output.footHeads = 1;
-    }
+    std::string signatures;
+    for (const std::string& text : reportSignatureTexts(env.chiefAccountant(), env.operatorName()))
+        signatures += (signatures.empty() ? "" : "    ") + text;
+    output.heads.push_back(signatures);
+    output.footHeads = result.check.applies ? 2 : 1;
     output.failed = !toldFailures(result, prompt);
     return output;
 }

@@ -50,6 +50,10 @@ struct CallArgument {
     int offset = 0;
 };
 
+// The value rounded as round(x, d) rounds it: on the six-decimal digits the evaluator carries, half
+// away from zero (round(2.675, 2) is 2.68).
+double RoundDecimal(double value, int decimals);
+
 // The formula evaluator (see the top of this file).
 class CCaculate {
 public:

@@ -370,4 +370,9 @@ bool CCaculate::callBuiltin(int index, const std::vector<CallArgument>& argument
     return fail(kFunctionNameError);
 }
 
+double RoundDecimal(double value, int decimals)
+{
+    return roundDecimal(value, decimals);
+}
+
 } // namespace kszw

@@ -5,21 +5,41 @@
 #include "common/text.h"
 #include "formula/format_number.h"
 #include "store/database.h"
+#include "store/ks_dbset.h"
+#include "store/sql_functions.h"
+#include "store/transaction.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <map>
 #include <optional>
+#include <set>
 
 namespace kszw {
 
 namespace {
 
-// To the cent, half away from zero, as every amount the program shows is rounded.
+constexpr std::string_view kSubjectExists = "SELECT count(*) FROM SUBT WHERE trim(KNO)=?1";
+constexpr std::string_view kSubjectName = "SELECT rtrim(NA) FROM SUBT WHERE trim(KNO)=?1";
+// The net amount (debit positive) of subject ?1 and its sub-subjects over months ?3 … ?4, posted
+// lines only, leaving out every voucher with a line on subject ?5 or below (the profit transfers).
+constexpr std::string_view kNetAmount =
+    "SELECT sum(F*MY) FROM P0 WHERE KNO>=?1 AND KNO<?2 AND (trim(KNO)=?1 OR trim(KNO) LIKE ?1||'-%') AND MK='4' "
+    "AND CER<>'    ' AND val(TT)>=?3 AND val(TT)<=?4 AND NOT EXISTS (SELECT 1 FROM P0 B WHERE "
+    "B.T=P0.T AND B.CER=P0.CER AND B.KNO>=?5 AND B.KNO<?6 AND "
+    "(trim(B.KNO)=?5 OR trim(B.KNO) LIKE ?5||'-%'))";
+
+// The balance of every subject with lines under subject ?1 at the end of month ?3.
+constexpr std::string_view kDetailBalances =
+    "SELECT trim(KNO),sum(F*MY) FROM P0 WHERE KNO>=?1 AND KNO<?2 AND (trim(KNO)=?1 OR trim(KNO) LIKE ?1||'-%') "
+    "AND MK='4' AND (CER='    ' OR (val(TT)>=1 AND val(TT)<=?3)) GROUP BY trim(KNO) ORDER BY trim(KNO)";
+
+// To the cent, half away from zero on the digits the evaluator gives (1.005 is 1.01), as the
+// formula language's round(x, 2) does.
 double toCents(double value)
 {
-    return ReadNumber(FixedText(value, 2));
+    return RoundDecimal(value, 2);
 }
 
 int lineNumberOf(const ReportLine& line)
@@ -174,12 +194,103 @@ ReportCheck balanceCheck(const ReportResult& result)
         if (std::fabs(difference) > 0.00001) {
             if (!differences.empty())
                 differences += "，";
-            differences += definition.columns[c] + "相差" + trimWhitespace(FormatNumber(difference, 0, 2, 2));
+            differences += definition.columns[c] + "相差" + trimWhitespace(FormatNumber(std::fabs(difference), 0, 2, 2));
         }
     }
     check.balanced = differences.empty();
     check.text = leftItem + "与" + rightItem + (check.balanced ? "相等" : "不相等：" + differences);
     return check;
+}
+
+// The subjects a statement's formulas name: every quoted code ("1001", "1002-1").
+std::set<std::string> namedSubjects(const ReportDefinition& definition)
+{
+    std::set<std::string> codes;
+    for (const ReportLine& line : definition.lines)
+        for (const std::string& formula : line.formulas)
+            for (size_t start = formula.find('"'); start != std::string::npos;) {
+                const size_t end = formula.find('"', start + 1);
+                if (end == std::string::npos)
+                    break;
+                codes.insert(trimWhitespace(formula.substr(start + 1, end - start - 1)));
+                start = formula.find('"', end + 1);
+            }
+    return codes;
+}
+
+bool isNamed(const std::set<std::string>& named, const std::string& topCode)
+{
+    return std::any_of(named.begin(), named.end(), [&topCode](const std::string& name) {
+        return name == topCode || name.rfind(topCode + "-", 0) == 0;
+    });
+}
+
+constexpr std::string_view kUnreviewed = "SELECT count(*) FROM CERDIR WHERE val(TT)>=1 AND val(TT)<=?1 AND MK<>'4'";
+constexpr std::string_view kProfitAndLossCodes =
+    "SELECT DISTINCT trim(KNO) FROM P0 WHERE MK='4' AND CER<>'    ' AND val(TT)>=1 AND val(TT)<=?1 "
+    "AND KNO>='6' AND KNO<'7' ORDER BY trim(KNO)";
+
+// The vouchers of the year up to the month not yet reviewed: what the statement does not count.
+std::string unreviewedNote(Database& db, int month)
+{
+    const int count = db.queryLong(kUnreviewed, {static_cast<std::int64_t>(month)});
+    return count > 0 ? "本月及以前尚有" + std::to_string(count) + "张凭证未复核登帐，其数额未计入报表" : std::string();
+}
+
+// A statement without halves (the income statement): the profit-and-loss subjects (class 6) with
+// entries this year that none of its formulas names.
+std::string unnamedProfitAndLoss(Database& db, const ReportDefinition& definition, int month)
+{
+    const std::set<std::string> named = namedSubjects(definition);
+    std::set<std::string> tops;
+    KS_Dbset rows(db);
+    for (rows.open(kProfitAndLossCodes, {static_cast<std::int64_t>(month)}); !rows.isEOF(); rows.moveNext()) {
+        const std::string code = rows.textAt(0);
+        tops.insert(code.substr(0, code.find('-')));
+    }
+    rows.close();
+    std::string list;
+    for (const std::string& code : tops)
+        if (!isNamed(named, code))
+            list += (list.empty() ? "" : "、") + code + " " + db.queryText(kSubjectName, {code}).value_or("");
+    return list.empty() ? std::string() : "未列入报表的科目：" + list;
+}
+
+constexpr std::string_view kBalancesByCode =
+    "SELECT trim(KNO),sum(F*MY) FROM P0 WHERE MK='4' AND (CER='    ' OR (val(TT)>=1 AND val(TT)<=?1)) "
+    "GROUP BY trim(KNO) ORDER BY trim(KNO)";
+
+// Why a balance sheet may not balance at the month's end, when the books show a reason: top-level
+// subjects with a balance that no formula names, and profit-and-loss subjects (class 6) still
+// holding a balance because the month's profit has not been carried over.
+std::string imbalanceHint(Database& db, const ReportDefinition& definition, int month)
+{
+    std::map<std::string, double> balances;
+    KS_Dbset rows(db);
+    for (rows.open(kBalancesByCode, {static_cast<std::int64_t>(month)}); !rows.isEOF(); rows.moveNext()) {
+        const std::string code = rows.textAt(0);
+        balances[code.substr(0, code.find('-'))] += rows.doubleAt(1);
+    }
+    rows.close();
+    const std::set<std::string> named = namedSubjects(definition);
+    std::string uncovered;
+    bool openProfit = false;
+    for (const auto& [code, balance] : balances) {
+        if (std::fabs(balance) < 0.005 || code.empty())
+            continue;
+        if (code[0] == '6') {
+            openProfit = true;
+            continue;
+        }
+        if (!isNamed(named, code))
+            uncovered += (uncovered.empty() ? "" : "、") + code + " " + db.queryText(kSubjectName, {code}).value_or("");
+    }
+    std::string hint;
+    if (!uncovered.empty())
+        hint += "；未列入报表的科目：" + uncovered;
+    if (openProfit)
+        hint += "；损益类科目尚有余额，本月损益尚未结转";
+    return hint;
 }
 
 } // namespace
@@ -203,6 +314,10 @@ bool CCaculateReport::CallFunction(std::string_view name, std::string_view argum
                                    ValueType& type)
 {
     const std::string function = toLowerAscii(name);
+    if (function == "sy")
+        return netAmount(arguments, value, type);
+    if (function == "jye" || function == "dye")
+        return sideBalance(function == "jye", arguments, value, type);
     if (function != "yf" && function != "r")
         return CCaculateChild::CallFunction(name, arguments, value, type);
     const std::vector<CallArgument> parts = SplitArguments(arguments);
@@ -235,6 +350,89 @@ bool CCaculateReport::CallFunction(std::string_view name, std::string_view argum
     return true;
 }
 
+bool CCaculateReport::sideBalance(bool debit, std::string_view arguments, std::string& value, ValueType& type)
+{
+    const std::vector<CallArgument> parts = SplitArguments(arguments);
+    if (parts.size() != 2) {
+        SetError(parts.size() < 2 ? kTooFewArguments : kTooManyArguments);
+        return false;
+    }
+    std::array<std::string, 2> values;
+    std::array<ValueType, 2> types{};
+    for (size_t i = 0; i < 2; ++i)
+        if (!EvaluateNested(parts[i].text, values[i], types[i]))
+            return false;
+    std::string code;
+    if (!subjectCode(values[0], code))
+        return false;
+    const double number = types[1] == ValueType::Number ? std::strtod(values[1].c_str(), nullptr) : -1;
+    if (number < 0 || number > 12 || number != std::floor(number)) {
+        SetErrorText("月份参数出错，应为0到12的整数！");
+        return false;
+    }
+    // Voucher lines are on the subjects without children: their balances, one by one.
+    double sum = 0;
+    KS_Dbset rows(m_reportDb);
+    for (rows.open(kDetailBalances, {code, code + ".", static_cast<std::int64_t>(number)}); !rows.isEOF();
+         rows.moveNext()) {
+        const double balance = std::round(rows.doubleAt(1) * 100.0) / 100.0;
+        if (debit ? balance > 0 : balance < 0)
+            sum += std::fabs(balance);
+    }
+    type = ValueType::Number;
+    value = format("%lf", std::round(sum * 1000000.0) / 1000000.0);
+    return true;
+}
+
+bool CCaculateReport::subjectCode(const std::string& argument, std::string& code)
+{
+    code = trimWhitespace(argument);
+    if (code.find('.') != std::string::npos) // a number argument: 6001.000000 is subject 6001
+        code = numberToPlainText(std::strtod(code.c_str(), nullptr));
+    if (code.empty() || m_reportDb.queryLong(kSubjectExists, {code}) == 0) {
+        SetErrorText("科目“" + code + "”出错！");
+        return false;
+    }
+    return true;
+}
+
+bool CCaculateReport::netAmount(std::string_view arguments, std::string& value, ValueType& type)
+{
+    const std::vector<CallArgument> parts = SplitArguments(arguments);
+    if (parts.size() != 4) {
+        SetError(parts.size() < 4 ? kTooFewArguments : kTooManyArguments);
+        return false;
+    }
+    std::array<std::string, 4> values;
+    std::array<ValueType, 4> types{};
+    for (size_t i = 0; i < 4; ++i)
+        if (!EvaluateNested(parts[i].text, values[i], types[i]))
+            return false;
+    std::array<std::string, 2> codes;
+    if (!subjectCode(values[0], codes[0]) || !subjectCode(values[3], codes[1]))
+        return false;
+    std::array<std::int64_t, 2> months{};
+    for (size_t i : {size_t{1}, size_t{2}}) {
+        const double number = types[i] == ValueType::Number ? std::strtod(values[i].c_str(), nullptr) : -1;
+        if (number < 1 || number > 12 || number != std::floor(number)) {
+            SetErrorText("月份参数出错，应为1到12的整数！");
+            return false;
+        }
+        months[i - 1] = static_cast<std::int64_t>(number);
+    }
+    if (months[1] < months[0]) {
+        SetErrorText("月份参数出错，起始月份不能大于终止月份！");
+        return false;
+    }
+    const double amount = m_reportDb
+                              .queryDouble(kNetAmount, {codes[0], codes[0] + ".", months[0], months[1], codes[1],
+                                                        codes[1] + "."})
+                              .value_or(0);
+    type = ValueType::Number;
+    value = format("%lf", std::round(amount * 1000000.0) / 1000000.0);
+    return true;
+}
+
 std::vector<std::string> ReportResult::errors() const
 {
     std::vector<std::string> list;
@@ -255,8 +453,24 @@ ReportResult calculateReport(Database& db, const AccountingCalendar& calendar, c
     result.definition = definition;
     result.month = month;
     result.unitName = unitName;
+    // Every figure as of one moment, though other programs post meanwhile.
+    ReadSnapshot snapshot(db);
     result.cells = Calculation(db, calendar, fileName, result.definition, month).run();
     result.check = balanceCheck(result);
+    if (result.check.applies && !result.check.balanced && result.errors().empty())
+        result.check.text += imbalanceHint(db, definition, month);
+    if (!definition.twoHalves) {
+        // A statement without the balance check is checked for what it leaves out.
+        const std::string unnamed = unnamedProfitAndLoss(db, definition, month);
+        if (!unnamed.empty())
+            result.check = ReportCheck{true, false, unnamed};
+    }
+    if (const std::string note = unreviewedNote(db, month); !note.empty()) {
+        if (result.check.applies)
+            result.check.text += "；" + note;
+        else
+            result.check = ReportCheck{true, false, note};
+    }
     const std::optional<CivilDate> last = splitDate(calendar.period(month).last);
     if (last) {
         result.periodText = definition.twoHalves ? format("%d年%d月%d日", last->year, last->month, last->day)
@@ -275,6 +489,11 @@ std::optional<std::string> checkReportFormulas(Database& db, const AccountingCal
                 return "第" + std::to_string(index + 1) + "行（" + trimWhitespace(definition.lines[index].item) + "）"
                        + definition.columns[c] + "的公式：" + cells[index][c].error;
     return std::nullopt;
+}
+
+std::vector<std::string> reportSignatureTexts(std::string_view chiefAccountant, std::string_view operatorName)
+{
+    return {"单位负责人：", "会计主管：" + std::string(chiefAccountant), "制表：" + std::string(operatorName)};
 }
 
 std::string reportCellText(const ReportCell& cell)

@@ -3,10 +3,16 @@
 // away from zero. A formula that fails leaves its cell without a number and with the evaluator's
 // message; a line that reads it through r(N) fails too, naming the line the failure comes from.
 //
-// The evaluator of statements is the template evaluator with two functions more:
+// The evaluator of statements is the template evaluator with three functions more:
 //   yf()    the statement's accounting month (1 … 12)
 //   r(N)    the value of the line numbered N (行次) in the same column; a line without a formula
 //           reads as zero. A line that reads itself, directly or through others, fails.
+//   sy("K", m1, m2, "P")  the net amount (debit positive) of subject K and its sub-subjects over
+//           months m1 … m2, posted lines only, without the vouchers that have a line on subject P
+//           or below: a profit-and-loss subject's amount without the transfers to 本年利润 P.
+//   jye("K", m), dye("K", m)  the debit balances, and the credit balances, of the sub-subjects of
+//           K at the end of month m added up (each a positive amount): a customer who paid in
+//           advance belongs with 预收账款, not in 应收账款.
 #pragma once
 
 #include "reports/report_definitions.h"
@@ -29,8 +35,11 @@ struct ReportCell {
     std::string error; // the message of a failed cell
 };
 
-// The balance check under a statement with two halves: the last lines of the two halves (资产总计
-// and 负债和所有者权益总计) compared in each column.
+// The check line under a statement. With two halves: the last lines of the halves (资产总计 and
+// 负债和所有者权益总计) compared in each column, and when they differ what the books show as the
+// reason (subjects no formula names, profit not yet carried over). Without halves: the
+// profit-and-loss subjects with entries that no formula names. Both: vouchers of the year up to
+// the month not yet reviewed, which no statement counts. Not balanced: shown in red.
 struct ReportCheck {
     bool applies = false;
     bool balanced = false;
@@ -46,7 +55,7 @@ struct ReportResult {
 
     // "2026年3月31日" (the last day of the month: a statement of balances) or "2026年3月".
     std::string periodText;
-    // Every failed cell as "第N行（item）期末余额：message", in line order.
+    // Every failed cell as "item（行次N）期末余额：message", in line order.
     std::vector<std::string> errors() const;
 };
 
@@ -63,6 +72,10 @@ public:
     std::unique_ptr<CCaculate> Clone() const override;
 
 private:
+    bool netAmount(std::string_view arguments, std::string& value, ValueType& type);
+    bool sideBalance(bool debit, std::string_view arguments, std::string& value, ValueType& type);
+    bool subjectCode(const std::string& argument, std::string& code);
+
     Database& m_reportDb;
     AccountingCalendar m_reportCalendar;
     std::string m_reportFileName;
@@ -91,6 +104,9 @@ struct ReportTable {
     std::vector<std::array<bool, 2>> bold; // per row and half
 };
 ReportTable reportTable(const ReportResult& result);
+
+// The signatures under a statement: 单位负责人：, 会计主管：chief, 制表：operator.
+std::vector<std::string> reportSignatureTexts(std::string_view chiefAccountant, std::string_view operatorName);
 
 // The amount text of a cell: FormatNumber with two decimals (blank for zero or no formula), the
 // message of a failed one.

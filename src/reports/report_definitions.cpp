@@ -18,7 +18,7 @@ namespace {
 constexpr std::string_view kCreateReports =
     "CREATE TABLE KSRPT(RNO LONG,RNAME CHAR(40),RCODE CHAR(20),COL1 CHAR(20),COL2 CHAR(20),HALVES LONG)";
 constexpr std::string_view kCreateReportLines =
-    "CREATE TABLE KSRPTROW(RNO LONG,SEQ LONG,HALF LONG,ITEM CHAR(40),LNO CHAR(4),F1 CHAR(250),F2 CHAR(250),"
+    "CREATE TABLE KSRPTROW(RNO LONG,SEQ LONG,HALF LONG,ITEM CHAR(80),LNO CHAR(4),F1 CHAR(500),F2 CHAR(500),"
     "BOLD LONG,IND LONG)";
 constexpr std::string_view kIndexReportLines = "CREATE INDEX KSRPTROW_IX ON KSRPTROW(RNO,SEQ)";
 
@@ -36,7 +36,8 @@ constexpr std::string_view kSubjectCodes = "SELECT trim(KNO) FROM SUBT";
 
 // A shipped line. spec names what its amounts are made of, in terms separated by blanks:
 //   "1001"   the balance of the subject (debit positive)     "-2001"  the balance turned over
-//   "d6001"  the credit turnover of the subject               "j6401"  the debit turnover
+//   "J1122"  the debit balances of its sub-subjects            "D2202"  their credit balances
+//   "d6001"  the credit amount of the subject                  "j6401"  its debit amount
 // Terms whose subject the chart lacks are left out. A spec beginning with "=" is a formula of line
 // references, the same in both columns. An empty spec and a heading (line 0) have no formula.
 struct ShippedLine {
@@ -55,17 +56,18 @@ constexpr ShippedLine kBalanceSheet[] = {
     {0, "货币资金", 1, 1, false, "1001 1002 1012"},
     {0, "短期投资", 2, 1, false, "1101"},
     {0, "应收票据", 3, 1, false, "1121"},
-    {0, "应收账款", 4, 1, false, "1122 1231"},
-    {0, "预付账款", 5, 1, false, "1123"},
+    {0, "应收账款", 4, 1, false, "J1122 J2203 1231"},
+    {0, "预付账款", 5, 1, false, "J1123 J2202"},
     {0, "应收股利", 6, 1, false, "1131"},
     {0, "应收利息", 7, 1, false, "1132"},
     {0, "其他应收款", 8, 1, false, "1221"},
-    {0, "存货", 9, 1, false, "1401 1402 1403 1404 1405 1406 1407 1408 1411 1471 5001 5101 5201"},
+    {0, "存货", 9, 1, false,
+     "1401 1402 1403 1404 1405 1406 1407 1408 1411 1421 1471 5001 5101 5201 5401 5402 5403"},
     {0, "其中：原材料", 10, 2, false, "1403"},
     {0, "在产品", 11, 4, false, "5001 5101"},
     {0, "库存商品", 12, 4, false, "1405"},
     {0, "周转材料", 13, 4, false, "1411"},
-    {0, "其他流动资产", 14, 1, false, ""},
+    {0, "其他流动资产", 14, 1, false, "1901"},
     {0, "流动资产合计", 15, 2, true, "=r(1)+r(2)+r(3)+r(4)+r(5)+r(6)+r(7)+r(8)+r(9)+r(14)"},
     {0, "非流动资产：", 0, 0, true, ""},
     {0, "长期债券投资", 16, 1, false, "1501"},
@@ -86,8 +88,8 @@ constexpr ShippedLine kBalanceSheet[] = {
     {1, "流动负债：", 0, 0, true, ""},
     {1, "短期借款", 31, 1, false, "-2001"},
     {1, "应付票据", 32, 1, false, "-2201"},
-    {1, "应付账款", 33, 1, false, "-2202"},
-    {1, "预收账款", 34, 1, false, "-2203"},
+    {1, "应付账款", 33, 1, false, "D2202 D1123"},
+    {1, "预收账款", 34, 1, false, "D2203 D1122"},
     {1, "应付职工薪酬", 35, 1, false, "-2211"},
     {1, "应交税费", 36, 1, false, "-2221"},
     {1, "应付利息", 37, 1, false, "-2231"},
@@ -111,23 +113,47 @@ constexpr ShippedLine kBalanceSheet[] = {
     {1, "负债和所有者权益总计", 53, 0, true, "=r(47)+r(52)"},
 };
 
-// 利润表 (会小企02表): revenue and gains are credit turnovers, costs and expenses debit turnovers,
-// so the month-end transfers to 本年利润 count on neither side.
+// 利润表 (会小企02表). Revenue and gains are their subjects' credit amounts, costs and expenses
+// their debit amounts, each netted over the month but without the vouchers that carry the month's
+// profit to 本年利润 (4103), so interest income credited to 财务费用 or a return debited to revenue
+// count as they should. The 其中 lines are for the bookkeeper's own sub-subjects.
 constexpr ShippedLine kIncomeStatement[] = {
     {0, "一、营业收入", 1, 0, true, "d6001 d6051"},
     {0, "减：营业成本", 2, 1, false, "j6401 j6402"},
     {0, "税金及附加", 3, 3, false, "j6403"},
-    {0, "销售费用", 4, 3, false, "j6601"},
-    {0, "管理费用", 5, 3, false, "j6602"},
-    {0, "财务费用", 6, 3, false, "j6603"},
-    {0, "加：投资收益（损失以“-”号填列）", 7, 1, false, "d6111"},
-    {0, "二、营业利润（亏损以“-”号填列）", 8, 0, true, "=r(1)-r(2)-r(3)-r(4)-r(5)-r(6)+r(7)"},
-    {0, "加：营业外收入", 9, 1, false, "d6301"},
-    {0, "减：营业外支出", 10, 1, false, "j6711"},
-    {0, "三、利润总额（亏损总额以“-”号填列）", 11, 0, true, "=r(8)+r(9)-r(10)"},
-    {0, "减：所得税费用", 12, 1, false, "j6801"},
-    {0, "四、净利润（净亏损以“-”号填列）", 13, 0, true, "=r(11)-r(12)"},
+    {0, "其中：消费税", 4, 3, false, ""},
+    {0, "营业税", 5, 6, false, ""},
+    {0, "城市维护建设税", 6, 6, false, ""},
+    {0, "资源税", 7, 6, false, ""},
+    {0, "土地增值税", 8, 6, false, ""},
+    {0, "城镇土地使用税、房产税、车船税、印花税", 9, 6, false, ""},
+    {0, "教育费附加、矿产资源补偿费、排污费", 10, 6, false, ""},
+    {0, "销售费用", 11, 3, false, "j6601"},
+    {0, "其中：商品维修费", 12, 3, false, ""},
+    {0, "广告费和业务宣传费", 13, 6, false, ""},
+    {0, "管理费用", 14, 3, false, "j6602"},
+    {0, "其中：开办费", 15, 3, false, ""},
+    {0, "业务招待费", 16, 6, false, ""},
+    {0, "研究费用", 17, 6, false, ""},
+    {0, "财务费用", 18, 3, false, "j6603"},
+    {0, "其中：利息费用（收入以“-”号填列）", 19, 3, false, ""},
+    {0, "加：投资收益（损失以“-”号填列）", 20, 1, false, "d6111"},
+    {0, "二、营业利润（亏损以“-”号填列）", 21, 0, true, "=r(1)-r(2)-r(3)-r(11)-r(14)-r(18)+r(20)"},
+    {0, "加：营业外收入", 22, 1, false, "d6301"},
+    {0, "其中：政府补助", 23, 3, false, ""},
+    {0, "减：营业外支出", 24, 1, false, "j6711"},
+    {0, "其中：坏账损失", 25, 3, false, ""},
+    {0, "无法收回的长期债券投资损失", 26, 6, false, ""},
+    {0, "无法收回的长期股权投资损失", 27, 6, false, ""},
+    {0, "自然灾害等不可抗力因素造成的损失", 28, 6, false, ""},
+    {0, "税收滞纳金", 29, 6, false, ""},
+    {0, "三、利润总额（亏损总额以“-”号填列）", 30, 0, true, "=r(21)+r(22)-r(24)"},
+    {0, "减：所得税费用", 31, 1, false, "j6801"},
+    {0, "四、净利润（净亏损以“-”号填列）", 32, 0, true, "=r(30)-r(31)"},
 };
+
+// The subject the month's profit is carried to.
+constexpr std::string_view kProfitSubject = "4103";
 
 std::vector<std::string> words(std::string_view text)
 {
@@ -148,29 +174,39 @@ std::string shippedFormula(std::string_view spec, int column, const std::set<std
 {
     if (!spec.empty() && spec.front() == '=')
         return std::string(spec.substr(1));
+    const bool transfers = chart.count(std::string(kProfitSubject)) > 0;
     std::string formula;
     for (const std::string& term : words(spec)) {
         std::string code = term;
-        char sign = '+';
-        std::string function = "ye";
+        bool negative = false;
+        char kind = 'b'; // b a balance, d a credit amount, j a debit amount, D and J side balances
         if (code.front() == '-') {
-            sign = '-';
+            negative = true;
             code.erase(0, 1);
         }
-        if (code.front() == 'd' || code.front() == 'j') {
-            function = code.front() == 'd' ? "df" : "jf";
+        if (code.front() == 'd' || code.front() == 'j' || code.front() == 'D' || code.front() == 'J') {
+            kind = code.front();
             code.erase(0, 1);
         }
         if (!chart.count(code))
             continue;
-        std::string months;
-        if (function == "ye")
-            months = column == 0 ? "yf()" : "0";
-        else
-            months = column == 0 ? "yf()" : "1,yf()";
-        if (sign == '-' || !formula.empty())
-            formula += sign;
-        formula += function + "(\"" + code + "\"," + months + ")";
+        std::string call;
+        const std::string quoted = "\"" + code + "\"";
+        if (kind == 'b') {
+            call = "ye(" + quoted + (column == 0 ? ",yf())" : ",0)");
+        } else if (kind == 'D' || kind == 'J') {
+            call = std::string(kind == 'J' ? "jye(" : "dye(") + quoted + (column == 0 ? ",yf())" : ",0)");
+        } else if (transfers) {
+            // The net amount without the transfer vouchers: a credit amount is its negative.
+            negative = negative != (kind == 'd');
+            call = "sy(" + quoted + (column == 0 ? ",yf(),yf()," : ",1,yf(),") + "\"" + std::string(kProfitSubject)
+                   + "\")";
+        } else {
+            call = std::string(kind == 'd' ? "df(" : "jf(") + quoted + (column == 0 ? ",yf())" : ",1,yf())");
+        }
+        if (negative || !formula.empty())
+            formula += negative ? '-' : '+';
+        formula += call;
     }
     return formula;
 }
@@ -256,20 +292,6 @@ void createReportTables(Database& db)
         db.execute(kCreateReportLines);
         db.execute(kIndexReportLines);
     }
-}
-
-void ensureReportTables(Database& db)
-{
-    if (reportTablesExist(db))
-        return;
-    Transaction transaction(db);
-    // Another program may have made them while this one waited for the lock.
-    if (!reportTablesExist(db)) {
-        createReportTables(db);
-        for (const ReportDefinition& definition : shippedReports(db))
-            storeReport(db, definition);
-    }
-    transaction.commit();
 }
 
 std::vector<ReportDefinition> loadReports(Database& db)

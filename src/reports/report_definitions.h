@@ -7,14 +7,15 @@
 // of half 1 on the right, side by side; the line numbers run on across both halves.
 //
 // Formulas use the evaluator of the voucher templates with its data functions (ye, jf, df, sl …),
-// plus the report's own: yf() is the statement's accounting month, r(N) the value of the line
-// numbered N in the same column. An empty formula gives an empty cell (zero where r() reads it).
+// plus the statements' own (report_calculation.h): yf() the statement's accounting month, r(N) the
+// value of the line numbered N in the same column, sy() a profit-and-loss subject's net amount
+// without the profit transfers. An empty formula gives an empty cell (zero where r() reads it).
 //
-// The definitions live in the year file's tables KSRPT and KSRPTROW, made on first use with the
-// two statements the program ships: 资产负债表 and 利润表 of a small enterprise, their formulas
+// The program ships two statements, 资产负债表 and 利润表 of a small enterprise, their formulas
 // written against the year's chart (a line names only those subjects of its group that the chart
-// has, so a chart without 短期投资 gets an empty line rather than an error). A file without the
-// tables reads the shipped statements without writing anything.
+// has, so a chart without 短期投资 gets an empty line rather than an error). A file uses them as
+// they come until a definition is first stored: then the year file's tables KSRPT and KSRPTROW
+// are made and hold every statement from there on. Reading never writes.
 #pragma once
 
 #include <array>
@@ -34,7 +35,7 @@ inline constexpr std::string_view kIncomeStatementName = "利润表";
 
 // The longest item text and formula a line keeps (characters).
 inline constexpr int kMaxItemLength = 40;
-inline constexpr int kMaxFormulaLength = 250;
+inline constexpr int kMaxFormulaLength = 500;
 inline constexpr int kMaxLineNumber = 999;
 
 struct ReportLine {
@@ -64,9 +65,6 @@ std::vector<ReportDefinition> shippedReports(Database& db);
 bool reportTablesExist(Database& db);
 // Makes the two tables when the file lacks them (inside the caller's transaction).
 void createReportTables(Database& db);
-// First use: when the file lacks the tables, makes them and stores the shipped statements, as one
-// transaction. Nothing when the tables are there.
-void ensureReportTables(Database& db);
 
 // The statements in number order: those stored, or the shipped ones of a file without the tables.
 std::vector<ReportDefinition> loadReports(Database& db);

@@ -366,7 +366,7 @@ TEST_F(SetCopy, StatementDefinitionsReplaceThoseOfTheSameNumber)
     }
     chosen = choose(source);
     ASSERT_TRUE(chosen);
-    EXPECT_EQ(chosen->availability.rows(CopyItem::Reports), 58 + 13);
+    EXPECT_EQ(chosen->availability.rows(CopyItem::Reports), 58 + 32);
     const CopyResult result = copy(only({CopyItem::Reports}));
     ASSERT_EQ(result.outcome, CopyOutcome::Copied) << prompt.last();
     EXPECT_EQ(result.reports, 2);

@@ -89,21 +89,22 @@ protected:
         return byItem;
     }
 
-    // Signed balances (debit positive) of the top-level subjects at a day's end, from the balance table.
-    static std::map<std::string, double> balances(const std::string& date)
+    // Signed balances (debit positive) of the subjects of one level (the top level, or the
+    // children of parent) at a day's end, from the balance table.
+    static std::map<std::string, double> balances(const std::string& date, const std::string& parent = "")
     {
         std::map<std::string, double> byCode;
-        for (const auto& row : view("balance --date " + date))
+        for (const auto& row : view("balance --date " + date + (parent.empty() ? "" : " --parent " + parent)))
             if (row.size() == 4 && !row[0].empty() && row[0][0] != '#' && row[0] != "科目代码")
                 byCode[row[0]] = (row[2] == "贷" ? -1 : 1) * amount(row[3]);
         return byCode;
     }
 
-    // Signed opening balances of the top-level subjects, from the balance-and-turnover table of January.
-    static std::map<std::string, double> openingBalances()
+    // The same of the opening balances, from the balance-and-turnover table of January.
+    static std::map<std::string, double> openingBalances(const std::string& parent = "")
     {
         std::map<std::string, double> byCode;
-        for (const auto& row : view("turnover --from 1 --to 1"))
+        for (const auto& row : view("turnover --from 1 --to 1" + (parent.empty() ? "" : " --parent " + parent)))
             if (row.size() == 8 && !row[0].empty() && row[0][0] != '#' && row[0] != "科目代码")
                 byCode[row[0]] = (row[2] == "贷" ? -1 : 1) * amount(row[3]);
         return byCode;
@@ -154,11 +155,11 @@ TEST_F(CliReports, BalanceSheetAmountsAreTheBalanceTablesFigures)
     Database db = Database::openReadOnly(file);
     const std::optional<ReportDefinition> sheet = findReport(db, "资产负债表");
     ASSERT_TRUE(sheet);
-    const std::regex term("([+-]?)ye\\(\"([0-9]+)\",(yf\\(\\)|0)\\)");
+    // A term: ye (the balance), jye or dye (the debit or credit balances of the sub-subjects).
+    const std::regex term("([+-]?)(j|d|)ye\\(\"([0-9]+)\",(yf\\(\\)|0)\\)");
     for (int month : {3, 10}) {
         const auto shown = amounts("资产负债表", month);
-        const std::map<std::string, double> balance[2] = {balances(month == 3 ? "20260331" : "20261031"),
-                                                          openingBalances()};
+        const std::string date = month == 3 ? "20260331" : "20261031";
         int compared = 0;
         for (const ReportLine& line : sheet->lines)
             for (size_t column = 0; column < 2; ++column) {
@@ -168,8 +169,19 @@ TEST_F(CliReports, BalanceSheetAmountsAreTheBalanceTablesFigures)
                 double expected = 0;
                 size_t covered = 0;
                 for (std::sregex_iterator it(formula.begin(), formula.end(), term), end; it != end; ++it) {
-                    const std::string code = (*it)[2];
-                    const double value = balance[column].count(code) ? balance[column].at(code) : 0;
+                    const std::string side = (*it)[2];
+                    const std::string code = (*it)[3];
+                    double value = 0;
+                    if (side.empty()) {
+                        const auto top = column == 0 ? balances(date) : openingBalances();
+                        value = top.count(code) ? top.at(code) : 0;
+                    } else {
+                        // The children's lines of the table: each on the side the term takes.
+                        const auto children = column == 0 ? balances(date, code) : openingBalances(code);
+                        for (const auto& [child, balance] : children)
+                            if (side == "j" ? balance > 0 : balance < 0)
+                                value += std::fabs(balance);
+                    }
                     expected += (*it)[1] == "-" ? -value : value;
                     covered += static_cast<size_t>(it->length());
                 }
@@ -199,8 +211,8 @@ TEST_F(CliReports, AFailingFormulaIsToldInItsCellAndOnStderrNeverAsANumber)
     EXPECT_EQ(cli(command, output), 1);
     const auto rows = tsvRows(output);
     ASSERT_GE(rows.size(), 6u);
-    EXPECT_EQ(rows[5][0], "　货币资金");
-    EXPECT_EQ(rows[5][2], "科目“9999”出错！");
+    EXPECT_EQ(rows[6][0], "　货币资金");
+    EXPECT_EQ(rows[6][2], "科目“9999”出错！");
     EXPECT_EQ(rows.back()[2], "行次1：科目“9999”出错！");
     EXPECT_NE(output.find("# 资产总计或负债和所有者权益总计的公式出错，无法核对！"), std::string::npos);
     const std::string errors = test::readFile(scratch.localFile("err.txt"));
@@ -219,6 +231,7 @@ TEST_F(CliReports, ChoicesAreCheckedAndEveryFormatIsWritten)
         {"report --name 现金流量表 --month 3", 1, "没有名为“现金流量表”的报表（本年度的报表：资产负债表、利润表）！"},
         {"report --name 利润表 --month 13", 1, "--month 应为 1 到 12 的会计月份！"},
         {"report --name 利润表", 1, "--month 应为 1 到 12 的会计月份！"},
+        {"report --month 3", 1, "--name 应为报表名称（本年度的报表：资产负债表、利润表）！"},
         {"report --name 利润表 --month 3 --operator 101", 1, ""}, // the administrator lacks 0305
     };
     for (const auto& c : cases) {

@@ -15,11 +15,14 @@
 #include <QPushButton>
 #include <QScrollBar>
 #include <QShortcut>
+#include <QStringList>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QTimer>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace kszw {
 
@@ -40,12 +43,20 @@ QString rightText(std::string_view code)
 {
     if (code.empty())
         return QStringLiteral("—");
-    QString text = fromTable(code);
-    for (const Right& right : kRights) {
-        if (right.code == code)
-            text += QLatin1Char(' ') + fromTable(right.name);
+    // A command open to either of two rights names them "0101|0305".
+    QStringList parts;
+    size_t start = 0;
+    while (start <= code.size()) {
+        const size_t bar = std::min(code.find('|', start), code.size());
+        const std::string_view one = code.substr(start, bar - start);
+        QString part = fromTable(one);
+        for (const Right& right : kRights)
+            if (right.code == one)
+                part += QLatin1Char(' ') + fromTable(right.name);
+        parts << part;
+        start = bar + 1;
     }
-    return text;
+    return parts.join(QStringLiteral(" 或 "));
 }
 
 } // namespace

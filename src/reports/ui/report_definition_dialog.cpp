@@ -159,6 +159,8 @@ QString CReportDefinitionDlg::formulaHelp()
     return QStringLiteral("公式中可用：\n"
                           "  ye(\"科目\",月)　　科目在该月月末的余额（借方为正，月为0时是年初余额）\n"
                           "  jf(\"科目\",起月,止月)　借方发生额；df(\"科目\",起月,止月)　贷方发生额\n"
+                          "  jye(\"科目\",月)、dye(\"科目\",月)　各明细科目的借方余额之和、贷方余额之和\n"
+                          "  sy(\"科目\",起月,止月,\"本年利润科目\")　损益科目的净发生额（借方为正），不含结转损益的凭证\n"
                           "  yf()　　　　　　报表的月份\n"
                           "  r(行次)　　　　 本表另一行在同一栏的值\n"
                           "例如：ye(\"1001\",yf())+ye(\"1002\",yf())　　r(15)+r(29)");
@@ -217,8 +219,8 @@ CReportDefinitionDlg::CReportDefinitionDlg(Database& db, Prompt& prompt, const A
         gridWidth += header->sectionSize(column);
     m_grid->setMinimumSize(gridWidth, 12 * m_grid->verticalHeader()->defaultSectionSize());
 
-    m_hint = new QLabel(QStringLiteral("公式：ye(\"科目\",月) 余额，jf/df(\"科目\",起月,止月) 借/贷方发生额，"
-                                       "yf() 报表月份，r(行次) 本表另一行的值。"),
+    m_hint = new QLabel(QStringLiteral("公式：ye(\"科目\",月) 余额，jf/df(\"科目\",起月,止月) 借/贷方发生额，jye/dye 明细借/贷方余额，"
+                                       "sy 损益净发生额，yf() 报表月份，r(行次) 本表另一行的值。"),
                         this);
     m_hint->setToolTip(formulaHelp());
     if (!m_editable)

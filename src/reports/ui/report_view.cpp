@@ -101,10 +101,6 @@ ViewSettings statementSettings(const ViewSettings& loaded)
     return settings;
 }
 
-std::vector<std::string> statementSignatureTexts(std::string_view operatorName)
-{
-    return {"单位负责人：", "会计主管：", "制表：" + std::string(operatorName)};
-}
 
 // ---- the view ----
 
@@ -336,7 +332,7 @@ std::string CKszwReportView::displayedText(int row, int col, std::string_view ar
         if (check >= 0 && row == check)
             return col == 0 ? m_result->check.text : std::string();
         if (row == check + 1) {
-            const std::vector<std::string> texts = statementSignatureTexts(m_env.operatorName());
+            const std::vector<std::string> texts = reportSignatureTexts(m_env.chiefAccountant(), m_env.operatorName());
             return col >= 0 && col < static_cast<int>(texts.size()) ? texts[static_cast<size_t>(col)] : std::string();
         }
     }
@@ -569,7 +565,14 @@ void CKszwReportView::drawBodyCell(QPainter& dc, int row, int col)
     const int pad = textPadding(QFontMetrics(font, dc.device()));
     const int width = right - left - 2 * pad;
     if (failed) {
-        // A message too long for its place ends in "…"; the tool tip shows all of it.
+        // Paper has no tool tip: a message too long for its place is written smaller, down to
+        // about half the size, and only then ends in "…" (the tool tip shows all of it).
+        for (int step = 0; step < 9 && QFontMetrics(font, dc.device()).horizontalAdvance(shown) > width; ++step) {
+            if (font.pointSizeF() > 0)
+                font.setPointSizeF(font.pointSizeF() * 0.93);
+            else
+                font.setPixelSize(std::max(1, font.pixelSize() * 93 / 100));
+        }
         shown = QFontMetrics(font, dc.device()).elidedText(shown, Qt::ElideRight, width);
     } else {
         font = fitted(font, shown, width, dc.device());

@@ -34,7 +34,6 @@ ViewSettings statementSettings(const ViewSettings& loaded);
 // The texts under the table: the balance check (a balance sheet only), then the signatures.
 inline constexpr std::string_view kStatementUnitHead = "编制单位：";
 inline constexpr std::string_view kStatementCurrency = "单位：元";
-std::vector<std::string> statementSignatureTexts(std::string_view operatorName); // 单位负责人： 会计主管： 制表：name
 
 class CKszwReportView : public CKsFormView {
     Q_OBJECT

@@ -136,9 +136,11 @@ private slots:
         shown->reportBox()->setCurrentIndex(1);
         QCOMPARE(shown->currentReport(), kIncomeStatementNumber);
         QCOMPARE(columnTitles(grid), QStringList({"项目", "行次", "本月金额公式", "本年累计金额公式", "粗体", "缩进"}));
-        QCOMPARE(grid->rowCount(), 13);
-        QCOMPARE(rowText(grid, 0), QStringLiteral("一、营业收入|1|df(\"6001\",yf())|df(\"6001\",1,yf())|粗|0"));
-        QCOMPARE(rowText(grid, 4), QStringLiteral("管理费用|5|jf(\"6602\",yf())|jf(\"6602\",1,yf())||3"));
+        QCOMPARE(grid->rowCount(), 32);
+        QCOMPARE(rowText(grid, 0),
+                 QStringLiteral("一、营业收入|1|-sy(\"6001\",yf(),yf(),\"4103\")|-sy(\"6001\",1,yf(),\"4103\")|粗|0"));
+        QCOMPARE(rowText(grid, 13),
+                 QStringLiteral("管理费用|14|sy(\"6602\",yf(),yf(),\"4103\")|sy(\"6602\",1,yf(),\"4103\")||3"));
         // Nothing was written to look at them.
         QVERIFY(!reportTablesExist(db));
         QVERIFY(!shown->isChanged());
@@ -541,7 +543,7 @@ private slots:
 
         // The statements can still be looked through.
         shown->chooseReport(kIncomeStatementNumber);
-        QCOMPARE(grid->rowCount(), 13);
+        QCOMPARE(grid->rowCount(), 32);
         shown->cancelButton()->click();
         QVERIFY(!shown->isVisible());
         QVERIFY(m_prompt.entries().empty());
