@@ -172,7 +172,8 @@ std::string money(long long cents)
 
 // The year's vouchers so far, as the bookkeeper enters them day by day: cash, sales with their
 // output tax, receipts, purchases of material in tons with their input tax, payments, expenses by
-// kind, material issued to production, wages and depreciation at month end.
+// kind, material issued to production, wages and depreciation at month end, the month's production
+// into the finished goods and the cost of the goods sold.
 std::string demoRates(int year, int lastMonth)
 {
     std::string csv = "currency,date,foreign,local\n";
@@ -200,6 +201,7 @@ std::string demoVouchers(int year, const CivilDate& today)
     long long wagesOwed = 4000000;
     int steel = 12;
     long long steelValue = 6000000;
+    long long goodsValue = 12000000; // 1405
     const int lastMonth = today.year > year ? 12 : today.year < year ? 0 : today.month;
     for (int month = 1; month <= lastMonth; ++month) {
         const int lastDay = today.year == year && month == today.month ? today.day : daysInMonth(year, month);
@@ -215,6 +217,16 @@ std::string demoVouchers(int year, const CivilDate& today)
                        + line[3] + "," + line[4] + "\n";
             return true;
         };
+        // The month-end entries carry one attachment and draw no number from the sequence, so the
+        // year's other vouchers stay as they were.
+        auto closing = [&](int day, const std::vector<std::array<std::string, 5>>& lines) {
+            const std::string date = format("%04d%02d%02d", year, month, day);
+            const std::string cer = std::to_string(++number);
+            for (const auto& line : lines)
+                csv += date + "," + cer + ",1," + line[0] + "," + line[1] + "," + line[2] + "," + line[3] + ","
+                       + line[4] + "\n";
+        };
+        long long monthRevenue = 0;
         for (int day = 1; day <= 28; day += 1) {
             // The wages of the month before are paid on the 10th or the first day with vouchers after it.
             if (day >= 10 && wagesOwed > 0 && wagesOwed <= bank
@@ -241,8 +253,10 @@ std::string demoVouchers(int year, const CivilDate& today)
                 const int customer = random.next(0, 2);
                 if (voucher(day, {{{"销售产品", customers[customer], money(revenue + tax), "", ""},
                                    {"销售产品", "6001", "", money(revenue), ""},
-                                   {"销项税额", "2221-1-2", "", money(tax), ""}}}))
+                                   {"销项税额", "2221-1-2", "", money(tax), ""}}})) {
                     owed[customer] += revenue + tax;
+                    monthRevenue += revenue;
+                }
                 break;
             }
             case 2: {
@@ -331,6 +345,19 @@ std::string demoVouchers(int year, const CivilDate& today)
         voucher(28, {{{"计提折旧", "5101", "2500.00", "", ""},
                       {"计提折旧", "6602-4", "800.00", "", ""},
                       {"计提折旧", "1602", "", "3300.00", ""}}});
+        // The month's production costs go into the finished goods, and the goods sold leave the
+        // store at 60% of their price (as far as the store holds them).
+        if (28 <= lastDay) {
+            const long long produced = (issued > 0 ? issuedValue : 0) + 3200000 + 250000;
+            const long long sold = std::min(monthRevenue * 6 / 10, goodsValue + produced);
+            closing(28, {{{"结转制造费用", "5001", "2500.00", "", ""}, {"结转制造费用", "5101", "", "2500.00", ""}}});
+            closing(28, {{{"完工入库", "1405", money(produced), "", ""}, {"完工入库", "5001", "", money(produced), ""}}});
+            goodsValue += produced;
+            if (sold > 0) {
+                closing(28, {{{"结转销售成本", "6401", money(sold), "", ""}, {"结转销售成本", "1405", "", money(sold), ""}}});
+                goodsValue -= sold;
+            }
+        }
     }
     return csv;
 }
