@@ -23,12 +23,16 @@ namespace {
 constexpr std::string_view kSubjectExists = "SELECT count(*) FROM SUBT WHERE trim(KNO)=?1";
 constexpr std::string_view kSubjectName = "SELECT rtrim(NA) FROM SUBT WHERE trim(KNO)=?1";
 // The net amount (debit positive) of subject ?1 and its sub-subjects over months ?3 … ?4, posted
-// lines only, leaving out every voucher with a line on subject ?5 or below (the profit transfers).
+// lines only; and the part of it on the vouchers with a line on subject ?5 or below (the profit
+// transfers, a dozen a year: found first, then their lines read through the voucher index).
 constexpr std::string_view kNetAmount =
     "SELECT sum(F*MY) FROM P0 WHERE KNO>=?1 AND KNO<?2 AND (trim(KNO)=?1 OR trim(KNO) LIKE ?1||'-%') AND MK='4' "
-    "AND CER<>'    ' AND val(TT)>=?3 AND val(TT)<=?4 AND NOT EXISTS (SELECT 1 FROM P0 B WHERE "
-    "B.T=P0.T AND B.CER=P0.CER AND B.KNO>=?5 AND B.KNO<?6 AND "
-    "(trim(B.KNO)=?5 OR trim(B.KNO) LIKE ?5||'-%'))";
+    "AND CER<>'    ' AND val(TT)>=?3 AND val(TT)<=?4";
+constexpr std::string_view kNetAmountOnTransfers =
+    "SELECT sum(A.F*A.MY) FROM P0 A,(SELECT DISTINCT T,CER FROM P0 WHERE KNO>=?5 AND KNO<?6 AND "
+    "(trim(KNO)=?5 OR trim(KNO) LIKE ?5||'-%') AND MK='4' AND CER<>'    ' AND val(TT)>=?3 AND val(TT)<=?4) V "
+    "WHERE A.T=V.T AND A.CER=V.CER AND A.KNO>=?1 AND A.KNO<?2 AND (trim(A.KNO)=?1 OR trim(A.KNO) LIKE ?1||'-%') "
+    "AND A.MK='4'";
 
 // The balance of every subject with lines under subject ?1 at the end of month ?3.
 constexpr std::string_view kDetailBalances =
@@ -424,10 +428,13 @@ bool CCaculateReport::netAmount(std::string_view arguments, std::string& value, 
         SetErrorText("月份参数出错，起始月份不能大于终止月份！");
         return false;
     }
-    const double amount = m_reportDb
-                              .queryDouble(kNetAmount, {codes[0], codes[0] + ".", months[0], months[1], codes[1],
-                                                        codes[1] + "."})
-                              .value_or(0);
+    const double net = m_reportDb.queryDouble(kNetAmount, {codes[0], codes[0] + ".", months[0], months[1]}).value_or(0);
+    const double transferred =
+        m_reportDb
+            .queryDouble(kNetAmountOnTransfers,
+                         {codes[0], codes[0] + ".", months[0], months[1], codes[1], codes[1] + "."})
+            .value_or(0);
+    const double amount = net - transferred;
     type = ValueType::Number;
     value = format("%lf", std::round(amount * 1000000.0) / 1000000.0);
     return true;
