@@ -217,7 +217,7 @@ std::string demoVouchers(int year, const CivilDate& today)
                        + line[3] + "," + line[4] + "\n";
             return true;
         };
-        // The month-end entries carry one attachment and draw no number from the sequence, so the
+        // The month-end entries carry one attachment and take nothing from the random numbers, so the
         // year's other vouchers stay as they were.
         auto closing = [&](int day, const std::vector<std::array<std::string, 5>>& lines) {
             const std::string date = format("%04d%02d%02d", year, month, day);

@@ -10,6 +10,7 @@
 #include "store/transaction.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <cstdlib>
 #include <map>
@@ -198,7 +199,8 @@ ReportCheck balanceCheck(const ReportResult& result)
         if (std::fabs(difference) > 0.00001) {
             if (!differences.empty())
                 differences += "，";
-            differences += definition.columns[c] + "相差" + trimWhitespace(FormatNumber(std::fabs(difference), 0, 2, 2));
+            differences += definition.columns[c] + "相差" + trimWhitespace(FormatNumber(std::fabs(difference), 0, 2, 2))
+                           + "（" + (difference > 0 ? leftItem : rightItem) + "较大）";
         }
     }
     check.balanced = differences.empty();
@@ -232,7 +234,73 @@ bool isNamed(const std::set<std::string>& named, const std::string& topCode)
 constexpr std::string_view kUnreviewed = "SELECT count(*) FROM CERDIR WHERE val(TT)>=1 AND val(TT)<=?1 AND MK<>'4'";
 constexpr std::string_view kProfitAndLossCodes =
     "SELECT DISTINCT trim(KNO) FROM P0 WHERE MK='4' AND CER<>'    ' AND val(TT)>=1 AND val(TT)<=?1 "
-    "AND KNO>='6' AND KNO<'7' ORDER BY trim(KNO)";
+    "AND KNO>=?2 AND KNO<?3 ORDER BY trim(KNO)";
+
+// The subjects the sy() calls of a statement leave the vouchers of out (their last argument).
+std::set<std::string> transferSubjects(const ReportDefinition& definition)
+{
+    std::set<std::string> codes;
+    for (const ReportLine& line : definition.lines)
+        for (const std::string& formula : line.formulas) {
+            const std::string lower = toLowerAscii(formula);
+            for (size_t at = lower.find("sy("); at != std::string::npos; at = lower.find("sy(", at + 3)) {
+                if (at > 0 && (std::isalnum(static_cast<unsigned char>(lower[at - 1])) || lower[at - 1] == '_'))
+                    continue;
+                int depth = 0;
+                bool quoted = false;
+                size_t end = at + 3;
+                for (; end < formula.size(); ++end) {
+                    if (formula[end] == '"')
+                        quoted = !quoted;
+                    else if (!quoted && formula[end] == '(')
+                        ++depth;
+                    else if (!quoted && formula[end] == ')' && depth-- == 0)
+                        break;
+                }
+                const std::vector<CallArgument> parts = CCaculate::SplitArguments(formula.substr(at + 3, end - at - 3));
+                if (parts.size() != 4)
+                    continue;
+                std::string code = trimWhitespace(parts[3].text);
+                if (code.size() >= 2 && code.front() == '"' && code.back() == '"')
+                    code = trimWhitespace(code.substr(1, code.size() - 2));
+                if (!code.empty())
+                    codes.insert(code);
+            }
+        }
+    return codes;
+}
+
+// Transfer vouchers up to the month (with lines on subject ?1 and on profit-and-loss subjects,
+// ?4 … ?5) that also hold a line on another subject: sy() leaves all of such a voucher out.
+constexpr std::string_view kMixedTransfers =
+    "SELECT DISTINCT A.TT,A.CER,A.T FROM P0 A WHERE A.KNO>=?1 AND A.KNO<?2 AND (trim(A.KNO)=?1 OR "
+    "trim(A.KNO) LIKE ?1||'-%') AND A.MK='4' AND A.CER<>'    ' AND val(A.TT)>=1 AND val(A.TT)<=?3 "
+    "AND EXISTS (SELECT 1 FROM P0 X WHERE X.T=A.T AND X.CER=A.CER AND X.KNO>=?4 AND X.KNO<?5) "
+    "AND EXISTS (SELECT 1 FROM P0 Y WHERE Y.T=A.T AND Y.CER=A.CER AND NOT (Y.KNO>=?4 AND Y.KNO<?5) "
+    "AND NOT (Y.KNO>=?1 AND Y.KNO<?2 AND (trim(Y.KNO)=?1 OR trim(Y.KNO) LIKE ?1||'-%'))) ORDER BY A.T,A.CER";
+
+std::string mixedTransferNote(Database& db, const ReportDefinition& definition, int month)
+{
+    const char profitAndLoss = profitAndLossClass(chartNumbering(db));
+    std::vector<std::string> vouchers;
+    for (const std::string& code : transferSubjects(definition)) {
+        KS_Dbset rows(db);
+        for (rows.open(kMixedTransfers, {code, code + ".", static_cast<std::int64_t>(month),
+                                         std::string(1, profitAndLoss),
+                                         std::string(1, static_cast<char>(profitAndLoss + 1))});
+             !rows.isEOF(); rows.moveNext())
+            vouchers.push_back(std::to_string(std::atoi(rows.textAt(0).c_str())) + "月第" + trimWhitespace(rows.textAt(1))
+                               + "号");
+    }
+    if (vouchers.empty())
+        return {};
+    std::string list;
+    for (size_t i = 0; i < vouchers.size() && i < 5; ++i)
+        list += (list.empty() ? "" : "、") + vouchers[i];
+    if (vouchers.size() > 5)
+        list += "等" + std::to_string(vouchers.size()) + "张";
+    return "结转损益的凭证" + list + "还记有其他业务，这些凭证的损益未计入报表";
+}
 
 // The vouchers of the year up to the month not yet reviewed: what the statement does not count.
 std::string unreviewedNote(Database& db, int month)
@@ -241,14 +309,17 @@ std::string unreviewedNote(Database& db, int month)
     return count > 0 ? "本月及以前尚有" + std::to_string(count) + "张凭证未复核登帐，其数额未计入报表" : std::string();
 }
 
-// A statement without halves (the income statement): the profit-and-loss subjects (class 6) with
-// entries this year that none of its formulas names.
+// A statement without halves (the income statement): the profit-and-loss subjects with entries
+// this year that none of its formulas names.
 std::string unnamedProfitAndLoss(Database& db, const ReportDefinition& definition, int month)
 {
     const std::set<std::string> named = namedSubjects(definition);
+    const char profitAndLoss = profitAndLossClass(chartNumbering(db));
     std::set<std::string> tops;
     KS_Dbset rows(db);
-    for (rows.open(kProfitAndLossCodes, {static_cast<std::int64_t>(month)}); !rows.isEOF(); rows.moveNext()) {
+    for (rows.open(kProfitAndLossCodes, {static_cast<std::int64_t>(month), std::string(1, profitAndLoss),
+                                         std::string(1, static_cast<char>(profitAndLoss + 1))});
+         !rows.isEOF(); rows.moveNext()) {
         const std::string code = rows.textAt(0);
         tops.insert(code.substr(0, code.find('-')));
     }
@@ -265,8 +336,8 @@ constexpr std::string_view kBalancesByCode =
     "GROUP BY trim(KNO) ORDER BY trim(KNO)";
 
 // Why a balance sheet may not balance at the month's end, when the books show a reason: top-level
-// subjects with a balance that no formula names, and profit-and-loss subjects (class 6) still
-// holding a balance because the month's profit has not been carried over.
+// subjects with a balance that no formula names, and profit-and-loss subjects still holding a
+// balance because the profit has not been carried over.
 std::string imbalanceHint(Database& db, const ReportDefinition& definition, int month)
 {
     std::map<std::string, double> balances;
@@ -277,12 +348,13 @@ std::string imbalanceHint(Database& db, const ReportDefinition& definition, int 
     }
     rows.close();
     const std::set<std::string> named = namedSubjects(definition);
+    const char profitAndLoss = profitAndLossClass(chartNumbering(db));
     std::string uncovered;
     bool openProfit = false;
     for (const auto& [code, balance] : balances) {
         if (std::fabs(balance) < 0.005 || code.empty())
             continue;
-        if (code[0] == '6') {
+        if (code[0] == profitAndLoss) {
             openProfit = true;
             continue;
         }
@@ -293,7 +365,7 @@ std::string imbalanceHint(Database& db, const ReportDefinition& definition, int 
     if (!uncovered.empty())
         hint += "；未列入报表的科目：" + uncovered;
     if (openProfit)
-        hint += "；损益类科目尚有余额，本月损益尚未结转";
+        hint += "；损益类科目尚有余额，损益尚未结转";
     return hint;
 }
 
@@ -379,7 +451,7 @@ bool CCaculateReport::sideBalance(bool debit, std::string_view arguments, std::s
     KS_Dbset rows(m_reportDb);
     for (rows.open(kDetailBalances, {code, code + ".", static_cast<std::int64_t>(number)}); !rows.isEOF();
          rows.moveNext()) {
-        const double balance = std::round(rows.doubleAt(1) * 100.0) / 100.0;
+        const double balance = RoundDecimal(rows.doubleAt(1), 2);
         if (debit ? balance > 0 : balance < 0)
             sum += std::fabs(balance);
     }
@@ -460,8 +532,8 @@ ReportResult calculateReport(Database& db, const AccountingCalendar& calendar, c
     result.definition = definition;
     result.month = month;
     result.unitName = unitName;
-    // Every figure as of one moment, though other programs post meanwhile.
-    ReadSnapshot snapshot(db);
+    // Every figure as of one moment, though other programs post meanwhile; they are not held up.
+    ReadSnapshot snapshot(db, ReadSnapshot::FileLock::Shared);
     result.cells = Calculation(db, calendar, fileName, result.definition, month).run();
     result.check = balanceCheck(result);
     if (result.check.applies && !result.check.balanced && result.errors().empty())
@@ -472,11 +544,16 @@ ReportResult calculateReport(Database& db, const AccountingCalendar& calendar, c
         if (!unnamed.empty())
             result.check = ReportCheck{true, false, unnamed};
     }
-    if (const std::string note = unreviewedNote(db, month); !note.empty()) {
+    // Notes on what no figure counts: each makes the line a warning.
+    for (const std::string& note : {mixedTransferNote(db, definition, month), unreviewedNote(db, month)}) {
+        if (note.empty())
+            continue;
         if (result.check.applies)
             result.check.text += "；" + note;
         else
-            result.check = ReportCheck{true, false, note};
+            result.check.text = note;
+        result.check.applies = true;
+        result.check.balanced = false;
     }
     const std::optional<CivilDate> last = splitDate(calendar.period(month).last);
     if (last) {

@@ -38,8 +38,10 @@ struct ReportCell {
 // The check line under a statement. With two halves: the last lines of the halves (资产总计 and
 // 负债和所有者权益总计) compared in each column, and when they differ what the books show as the
 // reason (subjects no formula names, profit not yet carried over). Without halves: the
-// profit-and-loss subjects with entries that no formula names. Both: vouchers of the year up to
-// the month not yet reviewed, which no statement counts. Not balanced: shown in red.
+// profit-and-loss subjects with entries that no formula names. Both: transfer vouchers that also
+// record other business (sy() leaves all of such a voucher out), and vouchers of the year up to
+// the month not yet reviewed, which no statement counts. balanced: nothing to warn of; otherwise
+// the line is shown in red.
 struct ReportCheck {
     bool applies = false;
     bool balanced = false;

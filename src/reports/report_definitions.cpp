@@ -152,8 +152,35 @@ constexpr ShippedLine kIncomeStatement[] = {
     {0, "四、净利润（净亏损以“-”号填列）", 32, 0, true, "=r(30)-r(31)"},
 };
 
+// The codes above are those of the chart the demo set uses (企业会计准则: owners' equity 4xxx,
+// costs 5xxx, profit and loss 6xxx). A chart numbered as the small enterprises' chart of 2013 (小企业
+// 会计准则: 3xxx, 4xxx, 5xxx; known by its 3103 本年利润) has these codes instead; assets and
+// liabilities are numbered alike in both.
+struct CodeInOtherChart {
+    std::string_view code;
+    std::string_view smallEnterprise; // empty: that chart has no such subject
+};
+constexpr CodeInOtherChart kSmallEnterpriseCodes[] = {
+    {"4001", "3001"}, {"4002", "3002"}, {"4101", "3101"}, {"4103", "3103"}, {"4104", "3104"},
+    {"5001", "4001"}, {"5101", "4101"}, {"5201", ""},     {"5301", "4301"}, {"5401", "4401"},
+    {"5402", ""},     {"5403", "4403"}, {"6001", "5001"}, {"6051", "5051"}, {"6111", "5111"},
+    {"6301", "5301"}, {"6401", "5401"}, {"6402", "5402"}, {"6403", "5403"}, {"6601", "5601"},
+    {"6602", "5602"}, {"6603", "5603"}, {"6711", "5711"}, {"6801", "5801"},
+};
+
 // The subject the month's profit is carried to.
 constexpr std::string_view kProfitSubject = "4103";
+
+// A code of the shipped lines as the year's chart numbers it.
+std::string chartCode(const std::string& code, bool smallEnterprise)
+{
+    if (!smallEnterprise)
+        return code;
+    for (const CodeInOtherChart& entry : kSmallEnterpriseCodes)
+        if (entry.code == code)
+            return std::string(entry.smallEnterprise);
+    return code;
+}
 
 std::vector<std::string> words(std::string_view text)
 {
@@ -174,7 +201,9 @@ std::string shippedFormula(std::string_view spec, int column, const std::set<std
 {
     if (!spec.empty() && spec.front() == '=')
         return std::string(spec.substr(1));
-    const bool transfers = chart.count(std::string(kProfitSubject)) > 0;
+    const bool smallEnterprise = chartNumbering(chart) == ChartNumbering::SmallEnterprise;
+    const std::string profitSubject = chartCode(std::string(kProfitSubject), smallEnterprise);
+    const bool transfers = chart.count(profitSubject) > 0;
     std::string formula;
     for (const std::string& term : words(spec)) {
         std::string code = term;
@@ -188,7 +217,8 @@ std::string shippedFormula(std::string_view spec, int column, const std::set<std
             kind = code.front();
             code.erase(0, 1);
         }
-        if (!chart.count(code))
+        code = chartCode(code, smallEnterprise);
+        if (code.empty() || !chart.count(code))
             continue;
         std::string call;
         const std::string quoted = "\"" + code + "\"";
@@ -199,8 +229,7 @@ std::string shippedFormula(std::string_view spec, int column, const std::set<std
         } else if (transfers) {
             // The net amount without the transfer vouchers: a credit amount is its negative.
             negative = negative != (kind == 'd');
-            call = "sy(" + quoted + (column == 0 ? ",yf(),yf()," : ",1,yf(),") + "\"" + std::string(kProfitSubject)
-                   + "\")";
+            call = "sy(" + quoted + (column == 0 ? ",yf(),yf()," : ",1,yf(),") + "\"" + profitSubject + "\")";
         } else {
             call = std::string(kind == 'd' ? "df(" : "jf(") + quoted + (column == 0 ? ",yf())" : ",1,yf())");
         }
@@ -267,6 +296,17 @@ void storeReport(Database& db, const ReportDefinition& definition)
 }
 
 } // namespace
+
+ChartNumbering chartNumbering(const std::set<std::string>& codes)
+{
+    return codes.count("3103") || (codes.count("3001") && !codes.count("4001")) ? ChartNumbering::SmallEnterprise
+                                                                                : ChartNumbering::Enterprise;
+}
+
+ChartNumbering chartNumbering(Database& db)
+{
+    return chartNumbering(chartCodes(db));
+}
 
 std::vector<ReportDefinition> shippedReports(Database& db)
 {

@@ -20,6 +20,7 @@
 
 #include <array>
 #include <optional>
+#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -57,6 +58,19 @@ struct ReportDefinition {
     std::vector<ReportLine> lines; // printed order; on two halves the left half's lines first
     friend bool operator==(const ReportDefinition&, const ReportDefinition&) = default;
 };
+
+// How the year's chart numbers its classes: as the demo set's chart (企业会计准则: owners' equity
+// 4xxx, costs 5xxx, profit and loss 6xxx), or as the small enterprises' chart of 2013 (小企业会计
+// 准则: 3xxx, 4xxx, 5xxx), known by its 3103 本年利润 (or by 3001 without 4001). Assets and
+// liabilities are numbered alike in both.
+enum class ChartNumbering { Enterprise, SmallEnterprise };
+ChartNumbering chartNumbering(const std::set<std::string>& codes);
+ChartNumbering chartNumbering(Database& db);
+// The first digit of the profit-and-loss subjects in that numbering: '6' or '5'.
+inline char profitAndLossClass(ChartNumbering numbering)
+{
+    return numbering == ChartNumbering::SmallEnterprise ? '5' : '6';
+}
 
 // The two statements as shipped, their formulas written against the chart of the year file.
 std::vector<ReportDefinition> shippedReports(Database& db);

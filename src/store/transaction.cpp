@@ -56,12 +56,26 @@ void Transaction::commit()
     --m_db.transactionDepth();
 }
 
-ReadSnapshot::ReadSnapshot(Database& db) : m_db(db)
+ReadSnapshot::ReadSnapshot(Database& db, FileLock lock) : m_db(db)
 {
     if (m_db.onServer() && m_db.transactionDepth() == 0) {
         m_db.server()->beginReading();
         m_serverRead = true;
         ++m_db.transactionDepth();
+    } else if (lock == FileLock::Shared && !m_db.onServer()) {
+        if (m_db.transactionDepth() > 0)
+            return;
+        // A deferred transaction holds the readers' lock from its first read to its end.
+        m_db.execute("BEGIN");
+        m_sharedRead = true;
+        ++m_db.transactionDepth();
+        try {
+            m_db.queryLong("SELECT count(*) FROM sqlite_master");
+        } catch (...) {
+            --m_db.transactionDepth();
+            m_db.execute("ROLLBACK");
+            throw;
+        }
     } else {
         m_writing.emplace(db);
     }
@@ -69,11 +83,14 @@ ReadSnapshot::ReadSnapshot(Database& db) : m_db(db)
 
 ReadSnapshot::~ReadSnapshot()
 {
-    if (!m_serverRead)
+    if (!m_serverRead && !m_sharedRead)
         return;
     --m_db.transactionDepth();
     try {
-        m_db.server()->rollback();
+        if (m_serverRead)
+            m_db.server()->rollback();
+        else
+            m_db.execute("ROLLBACK");
     } catch (const std::exception&) {
         // Nothing was written.
     }

@@ -48,10 +48,14 @@ private:
 
 // Reading a whole year as of one moment (a copy, a backup, the year a new one is made from): on a
 // server a read-only snapshot that holds no writer up; on a file the write lock, as a Transaction
-// (the file's other copies wait until the read is done).
+// (the file's other copies wait until the read is done). A shared read (a statement worked out
+// from many queries) takes on a file only the lock every reader takes: other copies go on reading
+// and writing, and only their commits wait until the read is done. Inside a transaction the
+// connection already reads as of one moment: nothing more is done.
 class ReadSnapshot {
 public:
-    explicit ReadSnapshot(Database& db);
+    enum class FileLock { Write, Shared };
+    explicit ReadSnapshot(Database& db, FileLock lock = FileLock::Write);
     ~ReadSnapshot();
     ReadSnapshot(const ReadSnapshot&) = delete;
     ReadSnapshot& operator=(const ReadSnapshot&) = delete;
@@ -59,6 +63,7 @@ public:
 private:
     Database& m_db;
     bool m_serverRead = false;
+    bool m_sharedRead = false;
     std::optional<Transaction> m_writing; // on a file, rolled back at the end: nothing is written
 };
 

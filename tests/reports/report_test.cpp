@@ -9,6 +9,7 @@
 #include "reports/report_definitions.h"
 #include "store/database.h"
 #include "store/database_error.h"
+#include "store/transaction.h"
 #include "support/engine_support.h"
 #include "support/temp_dir.h"
 #include "templates/caculate_child.h"
@@ -270,18 +271,21 @@ TEST_F(ReportTest, TheCheckLineNamesWhatDiffers)
     const ReportResult result = calculate(sheet, 1);
     EXPECT_TRUE(result.check.applies);
     EXPECT_FALSE(result.check.balanced);
-    EXPECT_EQ(result.check.text, "资产总计与负债和所有者权益总计不相等：期末余额相差6,500.00，年初余额相差0.01");
+    EXPECT_EQ(result.check.text, "资产总计与负债和所有者权益总计不相等：期末余额相差6,500.00（资产总计较大），"
+                                  "年初余额相差0.01（资产总计较大）");
 
     // What the books show as the reason: a subject no formula names, the month's profit not yet
     // carried to 本年利润.
     sheet = report(kBalanceSheetNumber);
     sheet.lines[lineOf(sheet, "短期借款")].formulas = {"", ""};
-    EXPECT_EQ(calculate(sheet, 1).check.text, "资产总计与负债和所有者权益总计不相等：期末余额相差2,000.00，"
-                                              "年初余额相差2,000.00；未列入报表的科目：2001 短期借款");
+    EXPECT_EQ(calculate(sheet, 1).check.text,
+              "资产总计与负债和所有者权益总计不相等：期末余额相差2,000.00（资产总计较大），"
+              "年初余额相差2,000.00（资产总计较大）；未列入报表的科目：2001 短期借款");
     insert("20260210", "0001", "6602", 1, 10, "4", "02");
     insert("20260210", "0001", "1001", -1, 10, "4", "02");
     EXPECT_EQ(calculate(report(kBalanceSheetNumber), 2).check.text,
-              "资产总计与负债和所有者权益总计不相等：期末余额相差10.00；损益类科目尚有余额，本月损益尚未结转");
+              "资产总计与负债和所有者权益总计不相等：期末余额相差10.00（负债和所有者权益总计较大）；"
+              "损益类科目尚有余额，损益尚未结转");
 }
 
 TEST_F(ReportTest, TheIncomeStatementTellsWhatItLeavesOut)
@@ -301,7 +305,63 @@ TEST_F(ReportTest, TheIncomeStatementTellsWhatItLeavesOut)
     EXPECT_FALSE(result.check.balanced);
     result = calculate(report(kBalanceSheetNumber), 1);
     EXPECT_EQ(result.check.text, "资产总计与负债和所有者权益总计相等；本月及以前尚有1张凭证未复核登帐，其数额未计入报表");
-    EXPECT_TRUE(result.check.balanced);
+    EXPECT_FALSE(result.check.balanced); // a warning, in red
+}
+
+TEST_F(ReportTest, ATransferVoucherThatAlsoRecordsOtherBusinessIsNamed)
+{
+    // March: the income tax reckoned and carried to 本年利润 in one voucher.
+    ASSERT_TRUE(importSubjects(db, "code,name,kind,unit,multi_column,direction,width\n2221,应交税费,0,,0,0,0\n"
+                                   "6801,所得税费用,0,,0,0,0\n")
+                    .ok);
+    insert("20260331", "0009", "6801", 1, 40, "4", "03");
+    insert("20260331", "0009", "2221", -1, 40, "4", "03");
+    insert("20260331", "0009", "4103", 1, 40, "4", "03");
+    insert("20260331", "0009", "6801", -1, 40, "4", "03");
+    const ReportResult income = calculate(report(kIncomeStatementNumber), 3);
+    EXPECT_EQ(cell(income, "减：所得税费用", 1), ""); // the whole voucher is left out
+    EXPECT_EQ(income.check.text, "结转损益的凭证3月第0009号还记有其他业务，这些凭证的损益未计入报表");
+    EXPECT_FALSE(income.check.balanced);
+    EXPECT_EQ(calculate(report(kIncomeStatementNumber), 2).check.text, ""); // not yet in February
+}
+
+TEST_F(ReportTest, ASmallEnterpriseChartGetsItsOwnCodes)
+{
+    test::TempDir other;
+    const std::string file = other.file("2026.ksk");
+    createYearFile(file, 2026);
+    Database small = Database::open(file);
+    ASSERT_TRUE(importSubjects(small, "code,name,kind,unit,multi_column,direction,width\n"
+                                      "1001,库存现金,0,,0,0,0\n3001,实收资本,0,,0,0,0\n3103,本年利润,0,,0,0,0\n"
+                                      "4001,生产成本,0,,0,0,0\n5001,主营业务收入,0,,0,0,0\n5602,管理费用,0,,0,0,0\n")
+                    .ok);
+    EXPECT_EQ(chartNumbering(small), ChartNumbering::SmallEnterprise);
+    EXPECT_EQ(chartNumbering(db), ChartNumbering::Enterprise);
+    const std::vector<ReportDefinition> shipped = shippedReports(small);
+    const struct {
+        const ReportDefinition& definition;
+        const char* item;
+        const char* formula;
+    } cases[] = {
+        {shipped[0], "存货", "ye(\"4001\",yf())"}, // 生产成本, not the revenue
+        {shipped[0], "在产品", "ye(\"4001\",yf())"},
+        {shipped[0], "实收资本", "-ye(\"3001\",yf())"},
+        {shipped[0], "未分配利润", "-ye(\"3103\",yf())"},
+        {shipped[1], "一、营业收入", "-sy(\"5001\",yf(),yf(),\"3103\")"},
+        {shipped[1], "管理费用", "sy(\"5602\",yf(),yf(),\"3103\")"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(c.definition.lines[lineOf(c.definition, c.item)].formulas[0], c.formula) << c.item;
+}
+
+TEST_F(ReportTest, AStatementIsWorkedOutWhileAnotherProgramIsWriting)
+{
+    Database other = Database::open(path);
+    Transaction writing(other);
+    other.execute("UPDATE SYSTAB SET NA='乙'"); // holds the file's write lock
+    const ReportResult sheet = calculate(report(kBalanceSheetNumber), 1);
+    EXPECT_TRUE(sheet.check.balanced) << sheet.check.text;
+    writing.commit(); // and the other program's commit goes through afterwards
 }
 
 TEST_F(ReportTest, AmountsAreRoundedToTheCentHalfAwayFromZero)
