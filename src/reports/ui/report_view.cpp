@@ -204,13 +204,13 @@ bool CKszwReportView::calculate(const ReportDefinition& definition, int month)
 void CKszwReportView::applyLayout()
 {
     const int rows = std::max(1, static_cast<int>(m_table.rows.size()));
-    const bool check = checkFootRow() >= 0;
-    SetAreaRows(rows, kFormHeadRows, 0, kHeadRows, check ? 2 : 1);
+    const int checkRows = static_cast<int>(checkLines().size());
+    SetAreaRows(rows, kFormHeadRows, 0, kHeadRows, checkRows + 1);
     SetAreaCells(area::kHead, 0, kHeadFormCode);
     SetAreaCells(area::kHead, 1, kHeadUnitPeriodCurrency);
-    if (check)
-        SetAreaCells(area::kFoot, 0, kFootCheck);
-    SetAreaCells(area::kFoot, check ? 1 : 0, kFootSignatures);
+    for (int row = 0; row < checkRows; ++row)
+        SetAreaCells(area::kFoot, row, kFootCheck);
+    SetAreaCells(area::kFoot, checkRows, kFootSignatures);
     // The columns change with the statement; widths the user stored keep their place.
     std::vector<int> widths = twoHalves() ? kTwoHalfWidths : kOneHalfWidths;
     const std::vector<int>& stored = viewSettings().columnWidths;
@@ -295,6 +295,23 @@ int CKszwReportView::checkFootRow() const
     return m_result && m_result->check.applies ? 0 : -1;
 }
 
+std::vector<std::string> CKszwReportView::checkLines() const
+{
+    // The check and each note on a line of its own, so that none runs off the page.
+    std::vector<std::string> lines;
+    if (!m_result || !m_result->check.applies)
+        return lines;
+    const std::string& text = m_result->check.text;
+    const std::string separator = "；";
+    size_t start = 0;
+    for (size_t at = text.find(separator); at != std::string::npos; at = text.find(separator, start)) {
+        lines.push_back(text.substr(start, at - start));
+        start = at + separator.size();
+    }
+    lines.push_back(text.substr(start));
+    return lines;
+}
+
 bool CKszwReportView::checkInRed() const
 {
     return m_result && m_result->check.applies && !m_result->check.balanced;
@@ -328,10 +345,10 @@ std::string CKszwReportView::displayedText(int row, int col, std::string_view ar
         return {};
     }
     if (area == area::kFoot || area == area::kTail) {
-        const int check = checkFootRow();
-        if (check >= 0 && row == check)
-            return col == 0 ? m_result->check.text : std::string();
-        if (row == check + 1) {
+        const std::vector<std::string> lines = checkLines();
+        if (row >= 0 && row < static_cast<int>(lines.size()))
+            return col == 0 ? lines[static_cast<size_t>(row)] : std::string();
+        if (row == static_cast<int>(lines.size())) {
             const std::vector<std::string> texts = reportSignatureTexts(m_env.chiefAccountant(), m_env.operatorName());
             return col >= 0 && col < static_cast<int>(texts.size()) ? texts[static_cast<size_t>(col)] : std::string();
         }
@@ -621,7 +638,7 @@ void CKszwReportView::drawFootCell(QPainter& dc, int row, int col)
     const int footHeight = GetRowTop(1, area::kFoot) - GetRowTop(0, area::kFoot);
     // The foot lines follow the table's last row on the page, a little apart from it.
     const int y = tableBottom() + footHeight / 4 + row * footHeight;
-    if (row == checkFootRow() && checkInRed()) {
+    if (row < static_cast<int>(checkLines().size()) && checkInRed()) {
         dc.save();
         dc.setFont(areaFont(kFootFont));
         dc.setPen(QColor(Qt::red));

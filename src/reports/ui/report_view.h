@@ -71,6 +71,8 @@ public:
     bool checkInRed() const;
     // The foot line holding the balance check; -1 when the statement has none.
     int checkFootRow() const;
+    // The lines of the check under the table: the check and each of its notes.
+    std::vector<std::string> checkLines() const;
 
     bool isCommandEnabled(int id) const override;
     bool runCommand(int id) override;

@@ -205,9 +205,12 @@ private slots:
         QVERIFY(view->checkInRed());
         const std::string unbalanced = view->displayedText(0, 0, "FOOT");
         QVERIFY2(unbalanced.rfind("资产总计与负债和所有者权益总计不相等", 0) == 0, unbalanced.c_str());
-        QCOMPARE(view->displayedText(1, 0, "FOOT"), std::string("单位负责人："));
-        QCOMPARE(view->displayedText(1, 1, "FOOT"), "会计主管：" + m_env->chiefAccountant());
-        QCOMPARE(view->displayedText(1, 2, "FOOT"), std::string("制表：×××"));
+        // Each note of the check on a line of its own, the signatures under them.
+        QCOMPARE(view->checkLines().size(), size_t{2});
+        QCOMPARE(view->displayedText(1, 0, "FOOT"), std::string("损益类科目尚有余额，损益尚未结转"));
+        QCOMPARE(view->displayedText(2, 0, "FOOT"), std::string("单位负责人："));
+        QCOMPARE(view->displayedText(2, 1, "FOOT"), "会计主管：" + m_env->chiefAccountant());
+        QCOMPARE(view->displayedText(2, 2, "FOOT"), std::string("制表：×××"));
 
         post(kProfitTransfer);
         QVERIFY(view->setConditions(kBalanceSheetNumber, 3));
