@@ -6,7 +6,6 @@
 #include "formula/format_number.h"
 #include "store/database.h"
 #include "store/ks_dbset.h"
-#include "store/sql_functions.h"
 #include "store/transaction.h"
 
 #include <algorithm>
@@ -21,7 +20,6 @@ namespace kszw {
 
 namespace {
 
-constexpr std::string_view kSubjectExists = "SELECT count(*) FROM SUBT WHERE trim(KNO)=?1";
 constexpr std::string_view kSubjectName = "SELECT rtrim(NA) FROM SUBT WHERE trim(KNO)=?1";
 // The net amount (debit positive) of subject ?1 and its sub-subjects over months ?3 … ?4, posted
 // lines only; and the part of it on the vouchers with a line on subject ?5 or below (the profit
@@ -426,30 +424,19 @@ bool CCaculateReport::CallFunction(std::string_view name, std::string_view argum
     return true;
 }
 
-bool CCaculateReport::sideBalance(bool debit, std::string_view arguments, std::string& value, ValueType& type)
+bool CCaculateReport::sideBalance(bool debit, std::string_view argumentText, std::string& value, ValueType& type)
 {
-    const std::vector<CallArgument> parts = SplitArguments(arguments);
-    if (parts.size() != 2) {
-        SetError(parts.size() < 2 ? kTooFewArguments : kTooManyArguments);
-        return false;
-    }
-    std::array<std::string, 2> values;
-    std::array<ValueType, 2> types{};
-    for (size_t i = 0; i < 2; ++i)
-        if (!EvaluateNested(parts[i].text, values[i], types[i]))
-            return false;
+    std::vector<std::string> values;
+    std::vector<ValueType> types;
     std::string code;
-    if (!subjectCode(values[0], code))
+    int month = 0;
+    if (!arguments(argumentText, 2, 2, values, types) || !subjectArgument(values[0], code)
+        || !monthArgument(values[1], types[1], month))
         return false;
-    const double number = types[1] == ValueType::Number ? std::strtod(values[1].c_str(), nullptr) : -1;
-    if (number < 0 || number > 12 || number != std::floor(number)) {
-        SetErrorText("月份参数出错，应为0到12的整数！");
-        return false;
-    }
     // Voucher lines are on the subjects without children: their balances, one by one.
     double sum = 0;
     KS_Dbset rows(m_reportDb);
-    for (rows.open(kDetailBalances, {code, code + ".", static_cast<std::int64_t>(number)}); !rows.isEOF();
+    for (rows.open(kDetailBalances, {code, code + ".", static_cast<std::int64_t>(month)}); !rows.isEOF();
          rows.moveNext()) {
         const double balance = RoundDecimal(rows.doubleAt(1), 2);
         if (debit ? balance > 0 : balance < 0)
@@ -460,55 +447,33 @@ bool CCaculateReport::sideBalance(bool debit, std::string_view arguments, std::s
     return true;
 }
 
-bool CCaculateReport::subjectCode(const std::string& argument, std::string& code)
+bool CCaculateReport::netAmount(std::string_view argumentText, std::string& value, ValueType& type)
 {
-    code = trimWhitespace(argument);
-    if (code.find('.') != std::string::npos) // a number argument: 6001.000000 is subject 6001
-        code = numberToPlainText(std::strtod(code.c_str(), nullptr));
-    if (code.empty() || m_reportDb.queryLong(kSubjectExists, {code}) == 0) {
-        SetErrorText("科目“" + code + "”出错！");
-        return false;
-    }
-    return true;
-}
-
-bool CCaculateReport::netAmount(std::string_view arguments, std::string& value, ValueType& type)
-{
-    const std::vector<CallArgument> parts = SplitArguments(arguments);
-    if (parts.size() != 4) {
-        SetError(parts.size() < 4 ? kTooFewArguments : kTooManyArguments);
-        return false;
-    }
-    std::array<std::string, 4> values;
-    std::array<ValueType, 4> types{};
-    for (size_t i = 0; i < 4; ++i)
-        if (!EvaluateNested(parts[i].text, values[i], types[i]))
-            return false;
+    std::vector<std::string> values;
+    std::vector<ValueType> types;
     std::array<std::string, 2> codes;
-    if (!subjectCode(values[0], codes[0]) || !subjectCode(values[3], codes[1]))
+    if (!arguments(argumentText, 4, 4, values, types) || !subjectArgument(values[0], codes[0])
+        || !subjectArgument(values[3], codes[1]))
         return false;
-    std::array<std::int64_t, 2> months{};
-    for (size_t i : {size_t{1}, size_t{2}}) {
-        const double number = types[i] == ValueType::Number ? std::strtod(values[i].c_str(), nullptr) : -1;
-        if (number < 1 || number > 12 || number != std::floor(number)) {
+    std::array<int, 2> months{};
+    for (size_t i : {size_t{0}, size_t{1}}) {
+        if (!monthArgument(values[i + 1], types[i + 1], months[i]) || months[i] == 0) {
             SetErrorText("月份参数出错，应为1到12的整数！");
             return false;
         }
-        months[i - 1] = static_cast<std::int64_t>(number);
     }
     if (months[1] < months[0]) {
         SetErrorText("月份参数出错，起始月份不能大于终止月份！");
         return false;
     }
-    const double net = m_reportDb.queryDouble(kNetAmount, {codes[0], codes[0] + ".", months[0], months[1]}).value_or(0);
+    const std::int64_t first = months[0];
+    const std::int64_t last = months[1];
+    const double net = m_reportDb.queryDouble(kNetAmount, {codes[0], codes[0] + ".", first, last}).value_or(0);
     const double transferred =
-        m_reportDb
-            .queryDouble(kNetAmountOnTransfers,
-                         {codes[0], codes[0] + ".", months[0], months[1], codes[1], codes[1] + "."})
+        m_reportDb.queryDouble(kNetAmountOnTransfers, {codes[0], codes[0] + ".", first, last, codes[1], codes[1] + "."})
             .value_or(0);
-    const double amount = net - transferred;
     type = ValueType::Number;
-    value = format("%lf", std::round(amount * 1000000.0) / 1000000.0);
+    value = format("%lf", std::round((net - transferred) * 1000000.0) / 1000000.0);
     return true;
 }
 
@@ -601,6 +566,7 @@ ReportTable reportTable(const ReportResult& result)
             table.rows.push_back({indentedItem(line), line.lineNumber, reportCellText(result.cells[index][0]),
                                   reportCellText(result.cells[index][1])});
             table.bold.push_back({line.bold, false});
+            table.lines.push_back({static_cast<int>(index), -1});
         }
         return table;
     }
@@ -616,12 +582,14 @@ ReportTable reportTable(const ReportResult& result)
     for (size_t row = 0; row < rows; ++row) {
         std::vector<std::string> cells;
         std::array<bool, 2> bold = {false, false};
+        std::array<int, 2> shown = {-1, -1};
         for (size_t h = 0; h < 2; ++h) {
             const size_t index = row < halves[h].size() ? halves[h][row] : definition.lines.size();
             if (index >= definition.lines.size()) {
                 cells.insert(cells.end(), 4, std::string());
                 continue;
             }
+            shown[h] = static_cast<int>(index);
             const ReportLine& line = definition.lines[index];
             cells.push_back(indentedItem(line));
             cells.push_back(line.lineNumber);
@@ -631,6 +599,7 @@ ReportTable reportTable(const ReportResult& result)
         }
         table.rows.push_back(std::move(cells));
         table.bold.push_back(bold);
+        table.lines.push_back(shown);
     }
     return table;
 }

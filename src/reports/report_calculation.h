@@ -74,9 +74,8 @@ public:
     std::unique_ptr<CCaculate> Clone() const override;
 
 private:
-    bool netAmount(std::string_view arguments, std::string& value, ValueType& type);
-    bool sideBalance(bool debit, std::string_view arguments, std::string& value, ValueType& type);
-    bool subjectCode(const std::string& argument, std::string& code);
+    bool netAmount(std::string_view argumentText, std::string& value, ValueType& type);
+    bool sideBalance(bool debit, std::string_view argumentText, std::string& value, ValueType& type);
 
     Database& m_reportDb;
     AccountingCalendar m_reportCalendar;
@@ -104,6 +103,7 @@ struct ReportTable {
     std::vector<std::string> headers;
     std::vector<std::vector<std::string>> rows;
     std::vector<std::array<bool, 2>> bold; // per row and half
+    std::vector<std::array<int, 2>> lines; // per row and half: the line of the definition, -1 for none
 };
 ReportTable reportTable(const ReportResult& result);
 

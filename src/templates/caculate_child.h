@@ -57,12 +57,17 @@ public:
 
     static constexpr int kMaxVariableDepth = 100;
 
-private:
-    // Evaluates the arguments; false (with the error set) when their number is not in [least, most].
+protected:
+    // For data functions of derived evaluators. Evaluates the arguments; false (with the error set)
+    // when their number is not in [least, most].
     bool arguments(std::string_view text, size_t least, size_t most, std::vector<std::string>& values,
                    std::vector<ValueType>& types);
+    // A subject of the chart ("科目“X”出错！" otherwise); a number argument 1001.000000 is 1001.
     bool subjectArgument(const std::string& value, std::string& code);
+    // An accounting month 0 … 12 ("月份参数出错，应为0到12的整数！" otherwise).
     bool monthArgument(const std::string& value, ValueType type, int& month);
+
+private:
     // The defaults the data functions read: #z the year file (its name, or empty), #d the table of
     // posted lines (P0, or empty). Variables not defined keep the defaults.
     bool checkDefaults();

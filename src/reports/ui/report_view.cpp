@@ -64,6 +64,18 @@ int textPadding(const QFontMetrics& metrics)
 
 // The font narrowed, then made smaller, until the text fits the width (a statement's item or
 // amount is never cut short on paper).
+// The font made smaller by 7% at a time, at most steps times, until the text fits the width.
+QFont shrunk(QFont font, const QString& text, int width, const QPaintDevice* device, int steps)
+{
+    for (int step = 0; step < steps && QFontMetrics(font, device).horizontalAdvance(text) > width; ++step) {
+        if (font.pointSizeF() > 0)
+            font.setPointSizeF(font.pointSizeF() * 0.93);
+        else
+            font.setPixelSize(std::max(1, font.pixelSize() * 93 / 100));
+    }
+    return font;
+}
+
 QFont fitted(QFont font, const QString& text, int width, const QPaintDevice* device)
 {
     if (width <= 0)
@@ -72,13 +84,7 @@ QFont fitted(QFont font, const QString& text, int width, const QPaintDevice* dev
     if (natural <= width)
         return font;
     font.setStretch(std::max(60, 100 * width / std::max(1, natural)));
-    for (int step = 0; step < 20 && QFontMetrics(font, device).horizontalAdvance(text) > width; ++step) {
-        if (font.pointSizeF() > 0)
-            font.setPointSizeF(font.pointSizeF() * 0.93);
-        else
-            font.setPixelSize(std::max(1, font.pixelSize() * 93 / 100));
-    }
-    return font;
+    return shrunk(font, text, width, device, 20);
 }
 
 } // namespace
@@ -172,24 +178,6 @@ bool CKszwReportView::calculate(const ReportDefinition& definition, int month)
         }
     }
     m_table = reportTable(result);
-    // Which line of the definition each table row shows in each half, as reportTable lays them out.
-    m_lineOf.assign(m_table.rows.size(), {-1, -1});
-    const std::vector<ReportLine>& lines = result.definition.lines;
-    if (!result.definition.twoHalves) {
-        for (size_t index = 0; index < lines.size() && index < m_lineOf.size(); ++index)
-            m_lineOf[index][0] = static_cast<int>(index);
-    } else {
-        std::array<std::vector<int>, 2> halves;
-        for (size_t index = 0; index < lines.size(); ++index)
-            halves[lines[index].half == 1 ? 1 : 0].push_back(static_cast<int>(index));
-        for (size_t h = 0; h < 2; ++h) {
-            std::vector<int>& half = halves[h];
-            if (!half.empty() && half.size() < m_lineOf.size())
-                half.insert(half.end() - 1, m_lineOf.size() - half.size(), -1);
-            for (size_t row = 0; row < half.size() && row < m_lineOf.size(); ++row)
-                m_lineOf[row][h] = half[row];
-        }
-    }
     m_result = std::move(result);
     setWindowTitle(qtText(m_result->definition.name));
     applyLayout();
@@ -254,10 +242,10 @@ int CKszwReportView::columnInHalf(int col) const
 
 const ReportCell* CKszwReportView::cellAt(int row, int col) const
 {
-    if (!m_result || row < 0 || row >= static_cast<int>(m_lineOf.size()) || col < 0 || col >= columnCount())
+    if (!m_result || row < 0 || row >= static_cast<int>(m_table.lines.size()) || col < 0 || col >= columnCount())
         return nullptr;
     const int inHalf = columnInHalf(col);
-    const int line = m_lineOf[static_cast<size_t>(row)][static_cast<size_t>(halfOf(col))];
+    const int line = m_table.lines[static_cast<size_t>(row)][static_cast<size_t>(halfOf(col))];
     if (inHalf < 2 || line < 0 || line >= static_cast<int>(m_result->cells.size()))
         return nullptr;
     return &m_result->cells[static_cast<size_t>(line)][static_cast<size_t>(inHalf - 2)];
@@ -584,12 +572,7 @@ void CKszwReportView::drawBodyCell(QPainter& dc, int row, int col)
     if (failed) {
         // Paper has no tool tip: a message too long for its place is written smaller, down to
         // about half the size, and only then ends in "…" (the tool tip shows all of it).
-        for (int step = 0; step < 9 && QFontMetrics(font, dc.device()).horizontalAdvance(shown) > width; ++step) {
-            if (font.pointSizeF() > 0)
-                font.setPointSizeF(font.pointSizeF() * 0.93);
-            else
-                font.setPixelSize(std::max(1, font.pixelSize() * 93 / 100));
-        }
+        font = shrunk(font, shown, width, dc.device(), 9);
         shown = QFontMetrics(font, dc.device()).elidedText(shown, Qt::ElideRight, width);
     } else {
         font = fitted(font, shown, width, dc.device());

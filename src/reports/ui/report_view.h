@@ -121,8 +121,6 @@ private:
     const Clock& m_clock;
     std::optional<ReportResult> m_result;
     ReportTable m_table;
-    // Per table row and half: the index of the definition's line shown there (-1 for padding).
-    std::vector<std::array<int, 2>> m_lineOf;
 };
 
 } // namespace kszw
